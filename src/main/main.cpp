@@ -1,0 +1,76 @@
+// Start-up in its fixed order, then the message loop.
+#include "start_origin.h"
+#include "../server/connection.h"
+#include "../server/hub.h"
+#include "../server/platform.h"
+#include "../server/poll_loop.h"
+#include "../win/cells.h"
+#include "../win/tray.h"
+#include "../win/url_scheme.h"
+#include "../win/win_input_source.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace vantrel {
+
+namespace {
+
+constexpr UINT_PTR TIMER_ID = 1;
+constexpr UINT TIMER_PERIOD_MS = 1000;
+constexpr int ICON_RESOURCE = 1;
+
+int run() {
+    register_url_scheme();
+
+    if (!net_startup()) {
+        std::fputs("the socket library cannot be started\n", stderr);
+        std::_Exit(EXIT_FAILURE);
+    }
+    std::optional<Socket> listener = listen_loopback(SERVER_PORT, LISTEN_BACKLOG);
+    if (!listener) return 0;  // another copy runs: end silently
+
+    if (!started_through_scheme(reinterpret_cast<const char16_t*>(GetCommandLineW()))) START_INSTANT = Clock::now();
+
+    std::shared_ptr<HubState> hub = create_hub(Clock::now());
+    spawn_detached([listener = std::make_shared<Socket>(std::move(*listener)), hub]() mutable {
+        accept_loop(std::move(*listener), std::move(hub));
+    });
+
+    auto source = std::make_shared<std::unique_ptr<InputSource>>(
+        std::make_unique<WinInputSource>(find_controller_entry()));
+    spawn_detached([source, hub]() mutable { poll_loop(std::move(hub), std::move(*source)); });
+
+    HUB = std::move(hub);
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    int icon_size = GetSystemMetrics(SM_CXSMICON);
+    APP_ICON = static_cast<HICON>(
+        LoadImageW(module, MAKEINTRESOURCEW(ICON_RESOURCE), IMAGE_ICON, icon_size, icon_size, LR_DEFAULTCOLOR));
+
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = window_proc;
+    window_class.hInstance = module;
+    window_class.lpszClassName = WINDOW_CLASS.data();
+    RegisterClassExW(&window_class);
+    HWND window = CreateWindowExW(0, WINDOW_CLASS.data(), L"Vantrel", 0, 0, 0, 0, 0, nullptr, nullptr, module, nullptr);
+
+    LAST_SUBSCRIBER_COUNT.store(0);
+    set_tray_icon(window, NIM_ADD, false);
+    SetTimer(window, TIMER_ID, TIMER_PERIOD_MS, nullptr);
+
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace vantrel
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return vantrel::run(); }

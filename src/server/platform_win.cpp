@@ -1,0 +1,177 @@
+#include "platform.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+namespace vantrel {
+
+namespace {
+
+SOCKET raw(const Socket& socket) { return static_cast<SOCKET>(socket.get()); }
+
+// Overlapped so that SO_RCVTIMEO/SO_SNDTIMEO apply; never inherited, so the
+// browser launch and the self-removal command never hold our connections.
+constexpr DWORD SOCKET_FLAGS = WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT;
+
+bool set_timeout(const Socket& socket, int option, std::chrono::milliseconds timeout) {
+    DWORD ms = static_cast<DWORD>(timeout.count());
+    return setsockopt(raw(socket), SOL_SOCKET, option, reinterpret_cast<const char*>(&ms), sizeof ms) == 0;
+}
+
+sockaddr_in loopback_address(std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+std::optional<Socket> new_tcp_socket() {
+    SOCKET handle = WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, SOCKET_FLAGS);
+    if (handle == INVALID_SOCKET) return std::nullopt;
+    return Socket(static_cast<NativeSocket>(handle));
+}
+
+// One high-resolution waitable timer per waiting thread.
+struct WaitTimer {
+    HANDLE handle = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+    WaitTimer() = default;
+    WaitTimer(const WaitTimer&) = delete;
+    WaitTimer& operator=(const WaitTimer&) = delete;
+    ~WaitTimer() {
+        if (handle) CloseHandle(handle);
+    }
+};
+
+DWORD WINAPI thread_start(LPVOID raw_task) {
+    std::unique_ptr<std::function<void()>> task(static_cast<std::function<void()>*>(raw_task));
+    (*task)();
+    return 0;
+}
+
+}  // namespace
+
+void Socket::close() {
+    if (valid()) closesocket(static_cast<SOCKET>(release()));
+}
+
+bool net_startup() {
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+}
+
+std::optional<Socket> listen_loopback(std::uint16_t port, int backlog) {
+    std::optional<Socket> socket = new_tcp_socket();
+    if (!socket) return std::nullopt;
+    BOOL on = TRUE;
+    setsockopt(raw(*socket), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
+    sockaddr_in address = loopback_address(port);
+    if (bind(raw(*socket), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return std::nullopt;
+    if (listen(raw(*socket), backlog) != 0) return std::nullopt;
+    return socket;
+}
+
+std::uint16_t local_port(const Socket& socket) {
+    sockaddr_in address{};
+    int size = sizeof address;
+    if (getsockname(raw(socket), reinterpret_cast<sockaddr*>(&address), &size) != 0) return 0;
+    return ntohs(address.sin_port);
+}
+
+std::optional<Socket> accept_connection(const Socket& listener) {
+    sockaddr_storage peer{};
+    int size = sizeof peer;
+    SOCKET handle = accept(raw(listener), reinterpret_cast<sockaddr*>(&peer), &size);
+    if (handle == INVALID_SOCKET) return std::nullopt;
+    Socket socket(static_cast<NativeSocket>(handle));
+    if (peer.ss_family != AF_INET && peer.ss_family != AF_INET6) return std::nullopt;
+    SetHandleInformation(reinterpret_cast<HANDLE>(handle), HANDLE_FLAG_INHERIT, 0);
+    return socket;
+}
+
+std::optional<Socket> connect_loopback(std::uint16_t port) {
+    std::optional<Socket> socket = new_tcp_socket();
+    if (!socket) return std::nullopt;
+    sockaddr_in address = loopback_address(port);
+    if (connect(raw(*socket), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return std::nullopt;
+    return socket;
+}
+
+bool set_recv_timeout(const Socket& socket, std::chrono::milliseconds timeout) {
+    return set_timeout(socket, SO_RCVTIMEO, timeout);
+}
+
+bool set_send_timeout(const Socket& socket, std::chrono::milliseconds timeout) {
+    return set_timeout(socket, SO_SNDTIMEO, timeout);
+}
+
+bool set_no_delay(const Socket& socket) {
+    BOOL on = TRUE;
+    return setsockopt(raw(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on) == 0;
+}
+
+std::ptrdiff_t recv_some(const Socket& socket, char* buffer, std::size_t size) {
+    int chunk = size > INT_MAX ? INT_MAX : static_cast<int>(size);
+    return recv(raw(socket), buffer, chunk, 0);
+}
+
+std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size) {
+    int chunk = size > INT_MAX ? INT_MAX : static_cast<int>(size);
+    return send(raw(socket), data, chunk, 0);
+}
+
+std::optional<Socket> duplicate_socket(const Socket& socket) {
+    WSAPROTOCOL_INFOW info{};
+    if (WSADuplicateSocketW(raw(socket), GetCurrentProcessId(), &info) != 0) return std::nullopt;
+    SOCKET handle = WSASocketW(FROM_PROTOCOL_INFO, FROM_PROTOCOL_INFO, FROM_PROTOCOL_INFO, &info, 0, SOCKET_FLAGS);
+    if (handle == INVALID_SOCKET) return std::nullopt;
+    return Socket(static_cast<NativeSocket>(handle));
+}
+
+void shutdown_both(const Socket& socket) { shutdown(raw(socket), SD_BOTH); }
+
+void spawn_detached(std::function<void()> body) {
+    auto task = std::make_unique<std::function<void()>>(std::move(body));
+    HANDLE thread = CreateThread(nullptr, THREAD_STACK_RESERVATION, thread_start, task.get(),
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread) fatal_system_error("failed to spawn thread");
+    task.release();
+    CloseHandle(thread);
+}
+
+void wait_interval(std::chrono::milliseconds interval) {
+    // Sleep() rounds up to the 15.625 ms system tick, so a 20 ms Sleep often
+    // lasts about 31 ms; the high-resolution timer keeps the interval exact.
+    thread_local WaitTimer timer;
+    LARGE_INTEGER due;
+    due.QuadPart = -static_cast<LONGLONG>(interval.count()) * 10000;  // relative, in 100 ns units
+    if (timer.handle && SetWaitableTimer(timer.handle, &due, 0, nullptr, nullptr, FALSE)) {
+        WaitForSingleObject(timer.handle, INFINITE);
+        return;
+    }
+    Sleep(static_cast<DWORD>(interval.count()));
+}
+
+void fatal_system_error(std::string_view what) {
+    DWORD error = GetLastError();
+    char description[512] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, description,
+                   sizeof description, nullptr);
+    std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(what.size()), what.data(), description);
+    std::_Exit(EXIT_FAILURE);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,72 @@
+#include "poll_loop.h"
+
+#include "messages.h"
+#include "send_all.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+namespace {
+
+std::uint64_t milliseconds_since(Instant start, Instant now) {
+    auto age = elapsed(start, now);
+    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(age);
+    auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(age - seconds);
+    return static_cast<std::uint64_t>(seconds.count()) * 1000 + static_cast<std::uint64_t>(nanoseconds.count()) / 1000000;
+}
+
+}  // namespace
+
+bool serve_subscriber(TickContext& context, Subscriber& subscriber) {
+    std::string buffer = context.prefix;
+    const Binding& binding = subscriber.binding;
+    bool pad_down = context.sample.connected && (context.sample.buttons & binding.button_mask) != 0;
+    bool key_down = context.source.key_down(binding.key_code);
+    if (auto event = track_press(subscriber.pad_press, EventSource::Pad, pad_down, context.tick_ms, binding.hold_ms,
+                                 context.focus, context.source))
+        append_event_message(buffer, *event);
+    if (auto event = track_press(subscriber.key_press, EventSource::Key, key_down, context.tick_ms, binding.hold_ms,
+                                 context.focus, context.source))
+        append_event_message(buffer, *event);
+    if (context.keepalive_due) buffer += KEEPALIVE;
+    if (buffer.empty()) return true;
+    return send_all(subscriber.socket, buffer);
+}
+
+void poll_tick(HubState& hub, InputSource& source, PollState& state, Instant now) {
+    std::lock_guard lock(hub.subscribers_lock);
+    if (hub.subscribers.empty()) {
+        state.pad_state = PadState::Unannounced;
+        return;
+    }
+    stamp_last_seen(hub, now);
+    TickContext context{.prefix = {}, .sample = source.read_pad(), .source = source,
+                        .tick_ms = milliseconds_since(hub.started_at, now)};
+    PadState sampled = context.sample.connected ? PadState::Connected : PadState::Disconnected;
+    if (state.pad_state != sampled) {
+        append_pad_message(context.prefix, context.sample.connected);
+        state.pad_state = sampled;
+    }
+    context.keepalive_due = elapsed(state.last_ping, now) > KEEPALIVE_INTERVAL;
+    if (context.keepalive_due) state.last_ping = now;
+
+    auto dropped = std::remove_if(hub.subscribers.begin(), hub.subscribers.end(), [&](Subscriber& subscriber) {
+        if (serve_subscriber(context, subscriber)) return false;
+        // Closing alone would leave the connection open through the watcher's
+        // handle: the page would sit on a silent stream and never reconnect.
+        shutdown_both(subscriber.socket);
+        return true;
+    });
+    hub.subscribers.erase(dropped, hub.subscribers.end());
+}
+
+void poll_loop(std::shared_ptr<HubState> hub, std::unique_ptr<InputSource> source) {
+    PollState state{.pad_state = PadState::Unannounced, .last_ping = Clock::now()};
+    for (;;) {
+        wait_interval(POLL_INTERVAL);
+        poll_tick(*hub, *source, state, Clock::now());
+    }
+}
+
+}  // namespace vantrel

@@ -1,0 +1,47 @@
+// Reading and parsing the one request head a connection carries.
+#pragma once
+
+#include "platform.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+inline constexpr std::size_t READ_CHUNK = 1024;
+inline constexpr std::size_t HEAD_LIMIT = 8192;
+inline constexpr std::chrono::milliseconds HEAD_READ_TIMEOUT{2000};
+
+struct Request {
+    std::string method;
+    std::string path;
+    std::string route;  // path before the first '?'
+    std::string query;  // path after the first '?'
+    std::optional<std::string> origin;
+};
+
+// What one subscriber watches.
+struct Binding {
+    std::uint64_t hold_ms = 400;
+    std::uint32_t key_code = 0x45;       // E
+    std::uint16_t button_mask = 0x4000;  // X
+};
+
+inline constexpr std::uint64_t HOLD_MS_MIN = 50;
+inline constexpr std::uint64_t HOLD_MS_MAX = 10000;
+
+// Reads until the head's blank line or past the head limit; none when the
+// peer closed, a read failed or the receive time-out struck first.
+std::optional<std::string> read_head(const Socket& socket);
+
+// None when the request line has no path field.
+std::optional<Request> parse_request(std::string_view head);
+
+// Never fails: whatever it does not understand leaves the defaults.
+Binding parse_binding(std::string_view query);
+
+}  // namespace vantrel

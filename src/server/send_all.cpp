@@ -1,0 +1,18 @@
+#include "send_all.h"
+
+#include <climits>
+#include <cstddef>
+
+namespace vantrel {
+
+bool send_all(const Socket& socket, std::string_view bytes) {
+    while (!bytes.empty()) {
+        std::size_t chunk = bytes.size() > INT_MAX ? INT_MAX : bytes.size();
+        std::ptrdiff_t sent = send_some(socket, bytes.data(), chunk);
+        if (sent <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+}  // namespace vantrel

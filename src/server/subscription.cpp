@@ -1,0 +1,43 @@
+#include "subscription.h"
+
+#include "messages.h"
+#include "request.h"
+#include "routes.h"
+#include "send_all.h"
+
+#include <array>
+
+namespace vantrel {
+
+std::string stream_head(std::string_view origin) {
+    std::string head =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\nConnection: keep-alive\r\n";
+    head += cors_headers(origin);
+    head += "\r\nretry: 2000\n\n";
+    return head;
+}
+
+void subscribe(Socket socket, HubState& hub, std::string_view origin, std::string_view query) {
+    set_no_delay(socket);
+    // Bounds every later write of the poll thread, which holds the list lock.
+    set_send_timeout(socket, STREAM_SEND_TIMEOUT);
+    if (!send_all(socket, stream_head(origin))) return;
+    std::optional<Socket> watcher = duplicate_socket(socket);
+    if (!watcher) return;
+    const std::uint64_t id = hub.next_subscriber_id.fetch_add(1);
+    if (!send_all(socket, HELLO)) return;
+
+    add_subscriber(hub, Subscriber{{}, {}, std::move(socket), id, parse_binding(query)});
+    stamp_last_seen(hub, Clock::now());
+
+    // The page never sends on a stream: data, end of stream or an error all
+    // mean it is gone.
+    set_recv_timeout(*watcher, std::chrono::milliseconds{0});
+    std::array<char, READ_CHUNK> discard;
+    recv_some(*watcher, discard.data(), discard.size());
+
+    remove_subscriber(hub, id);
+    stamp_last_seen(hub, Clock::now());
+}
+
+}  // namespace vantrel

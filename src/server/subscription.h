@@ -1,0 +1,19 @@
+#pragma once
+
+#include "hub.h"
+#include "platform.h"
+
+#include <chrono>
+#include <string_view>
+
+namespace vantrel {
+
+inline constexpr std::chrono::milliseconds STREAM_SEND_TIMEOUT{1000};
+
+// Writes the stream head and hello, registers the subscriber, then waits
+// until its client goes away and removes it.
+void subscribe(Socket socket, HubState& hub, std::string_view origin, std::string_view query);
+
+std::string stream_head(std::string_view origin);
+
+}  // namespace vantrel

@@ -1,0 +1,104 @@
+#include "text.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr std::string_view REPLACEMENT = "\xEF\xBF\xBD";  // U+FFFD
+
+struct LeadByte {
+    int continuation_bytes;  // 0 marks a byte that cannot start a sequence
+    unsigned char first_low;
+    unsigned char first_high;  // range of the first continuation byte
+};
+
+// Well-formed sequences per Unicode Table 3-7; the narrowed first
+// continuation ranges exclude overlongs, surrogates and values past U+10FFFF.
+LeadByte classify(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) return {1, 0x80, 0xBF};
+    if (lead == 0xE0) return {2, 0xA0, 0xBF};
+    if (lead == 0xED) return {2, 0x80, 0x9F};
+    if (lead >= 0xE1 && lead <= 0xEF) return {2, 0x80, 0xBF};
+    if (lead == 0xF0) return {3, 0x90, 0xBF};
+    if (lead >= 0xF1 && lead <= 0xF3) return {3, 0x80, 0xBF};
+    if (lead == 0xF4) return {3, 0x80, 0x8F};
+    return {0, 0, 0};
+}
+
+// Length of the valid UTF-8 sequence that starts with `lead`.
+std::size_t sequence_length(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead < 0xE0) return 2;
+    if (lead < 0xF0) return 3;
+    return 4;
+}
+
+char32_t decode_at(std::string_view text, std::size_t at, std::size_t length) {
+    static constexpr unsigned char LEAD_MASK[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t code_point = static_cast<unsigned char>(text[at]) & LEAD_MASK[length];
+    for (std::size_t i = 1; i < length; ++i) code_point = (code_point << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+    return code_point;
+}
+
+}  // namespace
+
+std::string decode_utf8_lossy(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            text += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        LeadByte kind = classify(lead);
+        std::size_t end = i + 1;
+        int matched = 0;
+        unsigned char low = kind.first_low, high = kind.first_high;
+        while (matched < kind.continuation_bytes && end < bytes.size()) {
+            auto next = static_cast<unsigned char>(bytes[end]);
+            if (next < low || next > high) break;
+            ++end;
+            ++matched;
+            low = 0x80;
+            high = 0xBF;
+        }
+        if (kind.continuation_bytes > 0 && matched == kind.continuation_bytes)
+            text.append(bytes.substr(i, end - i));
+        else
+            text += REPLACEMENT;
+        i = end;
+    }
+    return text;
+}
+
+bool is_white_space(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+std::string_view trim_leading_white_space(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t length = sequence_length(static_cast<unsigned char>(text[at]));
+        if (at + length > text.size() || !is_white_space(decode_at(text, at, length))) break;
+        at += length;
+    }
+    return text.substr(at);
+}
+
+std::string_view trim_white_space(std::string_view text) {
+    text = trim_leading_white_space(text);
+    std::size_t end = text.size();
+    while (end > 0) {
+        std::size_t start = end - 1;
+        while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+        if (end - start > 4 || !is_white_space(decode_at(text, start, end - start))) break;
+        end = start;
+    }
+    return text.substr(0, end);
+}
+
+}  // namespace vantrel

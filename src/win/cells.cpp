@@ -1,0 +1,10 @@
+#include "cells.h"
+
+namespace vantrel {
+
+std::shared_ptr<HubState> HUB;
+std::optional<Instant> START_INSTANT;
+HICON APP_ICON = nullptr;
+std::atomic<std::uint64_t> LAST_SUBSCRIBER_COUNT{~std::uint64_t{0}};
+
+}  // namespace vantrel

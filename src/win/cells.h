@@ -1,0 +1,21 @@
+// Process-wide cells, written by start-up on the main thread before the
+// window exists and read only on the main thread afterwards.
+#pragma once
+
+#include "../server/hub.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace vantrel {
+
+extern std::shared_ptr<HubState> HUB;
+extern std::optional<Instant> START_INSTANT;  // set after a direct start only
+extern HICON APP_ICON;
+extern std::atomic<std::uint64_t> LAST_SUBSCRIBER_COUNT;
+
+}  // namespace vantrel

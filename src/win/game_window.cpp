@@ -1,0 +1,11 @@
+#include "game_window.h"
+
+#include "../server/text.h"
+
+namespace vantrel {
+
+bool is_game_window(std::string_view class_name, std::string_view title) {
+    return class_name == "UnrealWindow" || trim_leading_white_space(title).starts_with("Fortnite");
+}
+
+}  // namespace vantrel

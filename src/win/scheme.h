@@ -1,0 +1,26 @@
+// What the URL-scheme registration writes, for a given program path.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+inline constexpr std::string_view URL_SCHEME = "zendry-chests";
+inline constexpr std::string_view SCHEME_KEY = "Software\\Classes\\zendry-chests";
+
+struct RegistryValue {
+    std::string key;                  // under HKEY_CURRENT_USER
+    std::optional<std::string> name;  // none: the key's default value
+    std::string data;                 // REG_SZ
+};
+
+// In the order they are written.
+std::array<RegistryValue, 4> scheme_registry_values(std::string_view program_path);
+
+// Bytes handed to the registry for a REG_SZ: UTF-16 units plus the zero unit.
+std::size_t registry_string_size(std::u16string_view units);
+
+}  // namespace vantrel

@@ -1,0 +1,27 @@
+#include "timer.h"
+
+#include "cells.h"
+#include "timer_policy.h"
+#include "tray.h"
+#include "uninstall.h"
+
+namespace vantrel {
+
+void on_timer(HWND window) {
+    HubState& hub = *HUB;
+    std::uint64_t count = subscriber_count(hub);
+    if (LAST_SUBSCRIBER_COUNT.exchange(count) != count) set_tray_icon(window, NIM_MODIFY, count != 0);
+
+    if (count == 0 && START_INSTANT && in_auto_open_window(elapsed(*START_INSTANT, Clock::now()))) open_tracker_page();
+
+    if (hub.uninstall_requested.load()) {
+        uninstall(window);
+        return;
+    }
+    if (is_idle(hub, Clock::now())) {
+        set_tray_icon(window, NIM_DELETE, false);
+        PostQuitMessage(0);
+    }
+}
+
+}  // namespace vantrel

@@ -1,0 +1,50 @@
+#include "win_input_source.h"
+
+#include "game_window.h"
+#include "wide.h"
+
+#include <windows.h>
+
+#include <array>
+
+namespace vantrel {
+
+namespace {
+
+constexpr std::array<const wchar_t*, 2> XINPUT_LIBRARIES = {L"xinput1_4.dll", L"xinput9_1_0.dll"};
+constexpr int WINDOW_TEXT_UNITS = 256;
+
+std::string window_text(HWND window, int(WINAPI* query)(HWND, LPWSTR, int)) {
+    char16_t buffer[WINDOW_TEXT_UNITS] = {};
+    int units = query(window, reinterpret_cast<wchar_t*>(buffer), WINDOW_TEXT_UNITS);
+    if (units <= 0) return {};
+    return from_wide(std::u16string_view(buffer, units > WINDOW_TEXT_UNITS ? WINDOW_TEXT_UNITS : units));
+}
+
+}  // namespace
+
+GetStateFn find_controller_entry() {
+    for (const wchar_t* name : XINPUT_LIBRARIES) {
+        // A library without the entry stays loaded; none is ever released.
+        if (HMODULE library = LoadLibraryW(name)) {
+            if (FARPROC entry = GetProcAddress(library, "XInputGetState")) return reinterpret_cast<GetStateFn>(reinterpret_cast<void*>(entry));
+        }
+    }
+    return nullptr;
+}
+
+InputSample WinInputSource::read_pad() { return vantrel::read_pad(pad_, Clock::now()); }
+
+bool WinInputSource::key_down(std::uint32_t key_code) {
+    return (static_cast<std::uint16_t>(GetAsyncKeyState(static_cast<int>(key_code))) & 0x8000) != 0;
+}
+
+bool WinInputSource::game_focused() {
+    HWND window = GetForegroundWindow();
+    if (!window) return false;
+    std::string class_name = window_text(window, GetClassNameW);
+    std::string title = window_text(window, GetWindowTextW);
+    return is_game_window(class_name, title);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "pad_reader.h"
+#include "../server/input_source.h"
+
+namespace vantrel {
+
+// The first XInputGetState found in the controller libraries, or none.
+GetStateFn find_controller_entry();
+
+class WinInputSource final : public InputSource {
+public:
+    explicit WinInputSource(GetStateFn get_state) { pad_.get_state = get_state; }
+    InputSample read_pad() override;
+    bool key_down(std::uint32_t key_code) override;
+    bool game_focused() override;
+
+private:
+    PadReader pad_;
+};
+
+}  // namespace vantrel
