@@ -1,0 +1,167 @@
+// The server's answers over real loopback sockets, byte for byte.
+#include "server/request.h"
+#include "server/routes.h"
+#include "support/loopback.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace vantrel {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LoopbackServer;
+using test::read_until_closed;
+using test::send_text;
+
+std::string plain(std::string_view status, std::string_view extra, std::string_view body) {
+    return "HTTP/1.1 " + std::string(status) + "\r\nContent-Type: text/plain\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\nConnection: close\r\n" + std::string(extra) + "\r\n" + std::string(body);
+}
+
+std::string cors(std::string_view origin) {
+    return "Access-Control-Allow-Origin: " + std::string(origin) +
+           "\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n";
+}
+
+const std::string RUNNING = plain("200 OK", "", "Vantrel is running.\n");
+const std::string FORBIDDEN = plain("403 Forbidden", "", "");
+
+std::string head(std::string_view method, std::string_view path, std::optional<std::string_view> origin) {
+    std::string text = std::string(method) + " " + std::string(path) + " HTTP/1.1\r\nHost: 127.0.0.1:47321\r\n";
+    if (origin) text += "Origin: " + std::string(*origin) + "\r\n";
+    return text + "\r\n";
+}
+
+TEST(Routes, RunningAnswerOnlyForOtherClientsOnRoot) {
+    EXPECT_EQ(RUNNING, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\nConnection: close\r\n\r\n"
+                       "Vantrel is running.\n");
+    LoopbackServer server;
+    const struct {
+        std::string head;
+        std::string answer;
+    } cases[] = {
+        {head("GET", "/", std::nullopt), RUNNING},
+        {head("GET", "/?cache=123", std::nullopt), RUNNING},
+        {head("GET", "/", "https://evil.example"), RUNNING},
+        {head("GET", "/", "null"), RUNNING},
+        {head("GET", "/", "http://localhost:3000/"), RUNNING},
+        {head("get", "/", std::nullopt), FORBIDDEN},
+        {head("GET", "/events", std::nullopt), FORBIDDEN},
+        {head("GET", "/events", "http://localhost:3001"), FORBIDDEN},
+        {head("GET", "/events", "HTTP://LOCALHOST:3000"), FORBIDDEN},
+        {head("GET", "/events", ""), FORBIDDEN},
+        {head("OPTIONS", "/events", std::nullopt), FORBIDDEN},
+        {head("POST", "/uninstall", "https://zendry.gg.evil.example"), FORBIDDEN},
+        {head("DELETE", "/x", std::nullopt), FORBIDDEN},
+        {"GET  / HTTP/1.1\r\n\r\n", FORBIDDEN},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.head);
+        EXPECT_EQ(read_until_closed(server.request(c.head)), c.answer);
+    }
+    server.join();
+    EXPECT_FALSE(server.hub->uninstall_requested.load());
+}
+
+TEST(Routes, AllowedOriginsGetCrossOriginHeaders) {
+    LoopbackServer server;
+    for (std::string_view origin : ALLOWED_ORIGINS) {
+        SCOPED_TRACE(origin);
+        const std::string not_found = plain("404 Not Found", cors(origin), "");
+        const std::string preflight =
+            plain("204 No Content", cors(origin) + "Access-Control-Allow-Methods: GET, POST\r\n", "");
+        EXPECT_EQ(read_until_closed(server.request(head("GET", "/", origin))), not_found);
+        EXPECT_EQ(read_until_closed(server.request(head("get", "/events", origin))), not_found);
+        EXPECT_EQ(read_until_closed(server.request(head("GET", "/events/", origin))), not_found);
+        EXPECT_EQ(read_until_closed(server.request(head("GET", "/Events", origin))), not_found);
+        EXPECT_EQ(read_until_closed(server.request(head("GET", "/uninstall", origin))), not_found);
+        EXPECT_EQ(read_until_closed(server.request(head("OPTIONS", "/anything?x", origin))), preflight);
+        EXPECT_EQ(read_until_closed(server.request(head("OPTIONS", "/events", origin))), preflight);
+    }
+    server.join();
+    EXPECT_FALSE(server.hub->uninstall_requested.load());
+}
+
+TEST(Routes, UninstallFromAllowedOriginRaisesTheFlag) {
+    LoopbackServer server;
+    EXPECT_EQ(read_until_closed(server.request(head("POST", "/uninstall", "http://localhost:3000"))),
+              plain("204 No Content", cors("http://localhost:3000"), ""));
+    server.join();
+    EXPECT_TRUE(server.hub->uninstall_requested.load());
+    EXPECT_EQ(read_until_closed(server.request(head("POST", "/uninstall", "http://localhost:3000"))),
+              plain("204 No Content", cors("http://localhost:3000"), ""));
+    server.join();
+    EXPECT_TRUE(server.hub->uninstall_requested.load());
+}
+
+TEST(HeadReading, HeadInThreeWritesIsAnswered) {
+    LoopbackServer server;
+    auto client = server.connect();
+    send_text(client, "OPTIONS /x HTTP/1.1\r\n");
+    std::this_thread::sleep_for(50ms);
+    send_text(client, "Origin: https://zendry.gg\r\n");
+    std::this_thread::sleep_for(50ms);
+    send_text(client, "\r\n");
+    EXPECT_EQ(read_until_closed(client),
+              plain("204 No Content", cors("https://zendry.gg") + "Access-Control-Allow-Methods: GET, POST\r\n", ""));
+}
+
+TEST(HeadReading, SilentClientIsClosedAfterTheTimeOutWithoutAnswer) {
+    LoopbackServer server;
+    auto client = server.connect();
+    Instant start = Clock::now();
+    EXPECT_EQ(read_until_closed(client), "");
+    EXPECT_GE(Clock::now() - start, 1500ms);  // a lower bound only: the server waited for the head
+}
+
+TEST(HeadReading, BareLineFeedsNeverCompleteTheHead) {
+    LoopbackServer server;
+    auto client = server.request("GET / HTTP/1.1\n\n");
+    EXPECT_EQ(read_until_closed(client), "");  // closed at the read time-out, unanswered
+}
+
+TEST(HeadReading, PeerClosingMidHeadGetsNoAnswer) {
+    LoopbackServer server;
+    {
+        auto client = server.request("GET / HTTP/1.1\r\nOrig");
+    }
+    server.join();  // the connection thread ends
+    auto client = server.request("GET / HTTP/1.1\r\n");
+    shutdown_both(client);
+    server.join();
+    EXPECT_EQ(read_until_closed(client, 200ms), "");
+}
+
+TEST(HeadReading, HeadAtTheLimitWithoutBlankLineIsParsedAsItIs) {
+    LoopbackServer server;
+    std::string text = "GET / HTTP/1.1\r\nX-Filler: ";
+    text.append(HEAD_LIMIT - text.size(), 'a');
+    EXPECT_EQ(read_until_closed(server.request(text)), RUNNING);
+}
+
+TEST(HeadReading, OversizedAllowedHeadStillRoutes) {
+    LoopbackServer server;
+    std::string text = "OPTIONS / HTTP/1.1\r\nOrigin: http://127.0.0.1:3000\r\nX-Filler: ";
+    text.append(HEAD_LIMIT - text.size(), 'b');
+    EXPECT_EQ(read_until_closed(server.request(text)),
+              plain("204 No Content", cors("http://127.0.0.1:3000") + "Access-Control-Allow-Methods: GET, POST\r\n", ""));
+}
+
+TEST(HeadReading, RequestLineWithoutPathIsClosedUnanswered) {
+    LoopbackServer server;
+    EXPECT_EQ(read_until_closed(server.request("GET\r\n\r\n")), "");
+    EXPECT_EQ(read_until_closed(server.request("\r\n\r\n")), "");
+}
+
+TEST(HeadReading, SlowClientDoesNotHoldUpAnother) {
+    LoopbackServer server;
+    auto slow = server.request("GET / HT");
+    EXPECT_EQ(read_until_closed(server.request(head("GET", "/", std::nullopt))), RUNNING);
+    send_text(slow, "TP/1.1\r\n\r\n");
+    EXPECT_EQ(read_until_closed(slow), RUNNING);
+}
+
+}  // namespace
+}  // namespace vantrel

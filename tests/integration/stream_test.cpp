@@ -1,0 +1,260 @@
+// Subscriptions and the poll loop over real loopback sockets, with the
+// loop's ticks and clock driven by the test.
+#include "server/messages.h"
+#include "server/poll_loop.h"
+#include "server/subscription.h"
+#include "support/loopback.h"
+#include "support/scripted_input.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace vantrel {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LoopbackServer;
+using test::nothing_pending;
+using test::read_exactly;
+using test::ScriptedInput;
+
+const std::string ORIGIN = "http://localhost:3000";
+const std::string HEAD =
+    "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\nConnection: keep-alive\r\n"
+    "Access-Control-Allow-Origin: http://localhost:3000\r\nAccess-Control-Allow-Private-Network: true\r\n"
+    "Vary: Origin\r\n\r\nretry: 2000\n\n";
+const std::string PAD_ON = "data: {\"type\":\"pad\",\"connected\":true}\n\n";
+const std::string PAD_OFF = "data: {\"type\":\"pad\",\"connected\":false}\n\n";
+const std::string PAD_DOWN = "data: {\"type\":\"down\",\"source\":\"pad\"}\n\n";
+const std::string KEY_DOWN = "data: {\"type\":\"down\",\"source\":\"key\"}\n\n";
+const std::string PING = ": ping\n\n";
+
+class Stream : public ::testing::Test {
+protected:
+    // Opens a stream and waits until its record is listed.
+    Socket subscribe(std::string_view query = "") {
+        std::size_t before = subscriber_count(*server.hub);
+        Socket client = server.request("GET /events" + std::string(query.empty() ? "" : "?") + std::string(query) +
+                                       " HTTP/1.1\r\nOrigin: " + ORIGIN + "\r\n\r\n");
+        EXPECT_EQ(read_exactly(client, HEAD.size() + HELLO.size()), HEAD + std::string(HELLO));
+        EXPECT_TRUE(test::wait_until([&] { return subscriber_count(*server.hub) == before + 1; }));
+        return client;
+    }
+
+    void tick(std::chrono::milliseconds at) { poll_tick(*server.hub, input, state, server.hub->started_at + at); }
+
+    LoopbackServer server;
+    ScriptedInput input;
+    PollState state{.pad_state = PadState::Unannounced, .last_ping = server.hub->started_at};
+};
+
+TEST_F(Stream, HeadHelloAndBindingFromTheQuery) {
+    EXPECT_EQ(stream_head(ORIGIN), HEAD);
+    Socket first = subscribe("button=1");
+    Socket second = subscribe("key=q&button=3&hold=250");
+    std::lock_guard lock(server.hub->subscribers_lock);
+    const auto& list = server.hub->subscribers;
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].id, 0u);
+    EXPECT_EQ(list[1].id, 1u);
+    EXPECT_EQ(list[0].binding.button_mask, 0x2000);
+    EXPECT_EQ(list[0].binding.key_code, 0x45u);
+    EXPECT_EQ(list[0].binding.hold_ms, 400u);
+    EXPECT_EQ(list[1].binding.button_mask, 0x8000);
+    EXPECT_EQ(list[1].binding.key_code, 0x51u);
+    EXPECT_EQ(list[1].binding.hold_ms, 250u);
+    EXPECT_FALSE(list[0].pad_press.down_since.has_value());
+}
+
+TEST_F(Stream, EmptyTicksSampleNothing) {
+    tick(20ms);
+    tick(16s);
+    EXPECT_EQ(input.pad_reads + input.key_queries + input.focus_queries, 0);
+    EXPECT_EQ(state.last_ping, server.hub->started_at);
+    std::lock_guard lock(server.hub->last_seen_lock);
+    EXPECT_FALSE(server.hub->last_seen.has_value());
+}
+
+TEST_F(Stream, ControllerStateIsAnnouncedOnFirstTickAndOnChange) {
+    Socket first = subscribe();
+    tick(20ms);
+    EXPECT_EQ(read_exactly(first, PAD_OFF.size()), PAD_OFF);
+    tick(40ms);
+    EXPECT_TRUE(nothing_pending(first));  // quiet tick: no write at all
+
+    Socket second = subscribe();
+    tick(60ms);
+    EXPECT_TRUE(nothing_pending(second));  // joined after the announcement
+    input.pad.connected = true;
+    tick(80ms);
+    EXPECT_EQ(read_exactly(first, PAD_ON.size()), PAD_ON);
+    EXPECT_EQ(read_exactly(second, PAD_ON.size()), PAD_ON);
+    EXPECT_EQ(input.pad_reads, 4);
+}
+
+TEST_F(Stream, AnEmptyPeriodForcesTheNextAnnouncement) {
+    {
+        Socket first = subscribe();
+        tick(20ms);
+        EXPECT_EQ(read_exactly(first, PAD_OFF.size()), PAD_OFF);
+    }
+    ASSERT_TRUE(test::wait_until([&] { return subscriber_count(*server.hub) == 0; }));
+    tick(40ms);
+    EXPECT_EQ(state.pad_state, PadState::Unannounced);
+    Socket second = subscribe();
+    tick(60ms);
+    EXPECT_EQ(read_exactly(second, PAD_OFF.size()), PAD_OFF);
+}
+
+TEST_F(Stream, OneWriteHoldsControllerPadEventKeyEventThenKeepAlive) {
+    Socket client = subscribe("button=0&key=a");
+    input.pad = {true, 0x1000};
+    input.keys = {0x41};
+    tick(15s + 1ms);
+    std::string expected = PAD_ON + PAD_DOWN + KEY_DOWN + PING;
+    EXPECT_EQ(read_exactly(client, expected.size()), expected);
+    EXPECT_TRUE(nothing_pending(client));
+}
+
+TEST_F(Stream, KeepAliveStrictlyAfterFifteenSeconds) {
+    Socket client = subscribe();
+    tick(20ms);
+    EXPECT_EQ(read_exactly(client, PAD_OFF.size()), PAD_OFF);
+    tick(15s);
+    EXPECT_TRUE(nothing_pending(client));
+    tick(15s + 1ms);
+    EXPECT_EQ(read_exactly(client, PING.size()), PING);
+    tick(30s + 1ms);
+    EXPECT_TRUE(nothing_pending(client));
+    tick(30s + 2ms);
+    EXPECT_EQ(read_exactly(client, PING.size()), PING);
+}
+
+TEST_F(Stream, EventsFollowEachSubscribersOwnBindingAndClock) {
+    Socket a = subscribe("key=a&hold=50");
+    Socket b = subscribe("key=b&hold=400");
+    tick(1000ms);
+    read_exactly(a, PAD_OFF.size());
+    read_exactly(b, PAD_OFF.size());
+    input.keys = {0x41, 0x42};
+    input.focused = true;
+    tick(1020ms);
+    EXPECT_EQ(read_exactly(a, KEY_DOWN.size()), KEY_DOWN);
+    EXPECT_EQ(read_exactly(b, KEY_DOWN.size()), KEY_DOWN);
+    tick(1070ms);
+    const std::string chest = "data: {\"type\":\"chest\",\"source\":\"key\"}\n\n";
+    EXPECT_EQ(read_exactly(a, chest.size()), chest);
+    EXPECT_TRUE(nothing_pending(b));
+    input.keys = {0x42};
+    tick(1090ms);
+    const std::string up = "data: {\"type\":\"up\",\"source\":\"key\",\"ms\":70,\"game\":true}\n\n";
+    EXPECT_EQ(read_exactly(a, up.size()), up);
+    EXPECT_TRUE(nothing_pending(b));
+    EXPECT_EQ(input.focus_queries, 2);  // once per tick that needed it
+}
+
+TEST_F(Stream, FailedWriteDropsOnlyThatSubscriberAndServesTheRest) {
+    Socket first = subscribe();
+    Socket middle = subscribe();
+    Socket third = subscribe();
+    Socket original_middle;
+    {
+        // Give the middle record a connection whose writes fail.
+        LoopbackServer other;
+        Socket broken = other.connect();
+        shutdown_both(broken);
+        std::lock_guard lock(server.hub->subscribers_lock);
+        original_middle = std::move(server.hub->subscribers[1].socket);
+        server.hub->subscribers[1].socket = std::move(broken);
+    }
+    tick(20ms);
+    EXPECT_EQ(read_exactly(first, PAD_OFF.size()), PAD_OFF);
+    EXPECT_EQ(read_exactly(third, PAD_OFF.size()), PAD_OFF);
+    std::lock_guard lock(server.hub->subscribers_lock);
+    ASSERT_EQ(server.hub->subscribers.size(), 2u);
+    EXPECT_EQ(server.hub->subscribers[0].id, 0u);
+    EXPECT_EQ(server.hub->subscribers[1].id, 2u);
+    std::lock_guard seen(server.hub->last_seen_lock);
+    EXPECT_EQ(server.hub->last_seen, server.hub->started_at + 20ms);
+}
+
+TEST_F(Stream, AByteFromTheClientEndsItsSubscription) {
+    Socket client = subscribe();
+    test::send_text(client, "x");
+    EXPECT_TRUE(test::wait_until([&] { return subscriber_count(*server.hub) == 0; }));
+    EXPECT_TRUE(test::stream_ends(client));
+}
+
+TEST_F(Stream, LastSeenIsStampedAtTheRemovalNotTheLastTick) {
+    Instant tick_instant = server.hub->started_at;  // surely before the removal
+    {
+        Socket client = subscribe();
+        tick(0ms);
+    }
+    server.join();
+    std::lock_guard lock(server.hub->last_seen_lock);
+    ASSERT_TRUE(server.hub->last_seen.has_value());
+    EXPECT_GT(*server.hub->last_seen, tick_instant);
+    EXPECT_EQ(server.hub->next_subscriber_id.load(), 1u);
+}
+
+// A client that stops reading is dropped at its first write that cannot
+// finish within the send time-out; the others lose nothing, and the dropped
+// client, once it reads again, finds the stream ended.
+TEST_F(Stream, StalledSubscriberIsDroppedAndSeesTheStreamEnd) {
+    Socket first = subscribe("key=a");
+    Socket stalled = subscribe("key=a");
+    Socket third = subscribe("key=a");
+    test::shrink_buffers(stalled);
+    {
+        std::lock_guard lock(server.hub->subscribers_lock);
+        test::shrink_buffers(server.hub->subscribers[1].socket);
+    }
+    std::atomic<bool> done{false};
+    std::atomic<int> presses{0};
+    std::thread ticker([&] {
+        ScriptedInput local;
+        PollState poll{.pad_state = PadState::Unannounced, .last_ping = server.hub->started_at};
+        for (int n = 0; n < 100000 && subscriber_count(*server.hub) == 3; ++n) {
+            bool down = n % 2 == 0;
+            local.keys = down ? std::set<std::uint32_t>{0x41} : std::set<std::uint32_t>{};
+            poll_tick(*server.hub, local, poll, server.hub->started_at + std::chrono::milliseconds(n));
+            if (down) ++presses;
+        }
+        done = true;
+    });
+    auto count_downs = [&](const Socket& client) {
+        std::string carry;
+        int downs = 0;
+        set_recv_timeout(client, 200ms);
+        std::array<char, 65536> buffer;
+        for (;;) {
+            std::ptrdiff_t got = recv_some(client, buffer.data(), buffer.size());
+            if (got <= 0) {
+                if (done) break;
+                continue;
+            }
+            carry.append(buffer.data(), static_cast<std::size_t>(got));
+            for (std::size_t at; (at = carry.find(KEY_DOWN)) != std::string::npos;) {
+                ++downs;
+                carry.erase(0, at + KEY_DOWN.size());
+            }
+            if (carry.size() > KEY_DOWN.size()) carry.erase(0, carry.size() - KEY_DOWN.size());
+        }
+        return downs;
+    };
+    int first_downs = 0, third_downs = 0;
+    std::thread reader([&] { third_downs = count_downs(third); });
+    first_downs = count_downs(first);
+    reader.join();
+    ticker.join();
+    ASSERT_EQ(subscriber_count(*server.hub), 2u);
+    EXPECT_EQ(first_downs, presses.load());
+    EXPECT_EQ(third_downs, presses.load());
+    EXPECT_TRUE(test::stream_ends(stalled));
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,109 @@
+#include "loopback.h"
+
+#include "server/send_all.h"
+
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
+#include <array>
+#include <stdexcept>
+
+namespace vantrel::test {
+
+LoopbackServer::LoopbackServer() : hub(create_hub(Clock::now())) {
+    if (!net_startup()) throw std::runtime_error("socket library");
+    std::optional<Socket> listener = listen_loopback(0, 128);
+    if (!listener) throw std::runtime_error("listen");
+    listener_ = std::move(*listener);
+    port_ = local_port(listener_);
+}
+
+LoopbackServer::~LoopbackServer() { join(); }
+
+Socket LoopbackServer::connect() {
+    std::optional<Socket> client = connect_loopback(port_);
+    std::optional<Socket> accepted = accept_connection(listener_);
+    if (!client || !accepted) throw std::runtime_error("connect");
+    threads_.emplace_back([hub = hub, socket = std::move(*accepted)]() mutable {
+        handle_connection(std::move(hub), std::move(socket));
+    });
+    return std::move(*client);
+}
+
+Socket LoopbackServer::request(std::string_view head) {
+    Socket client = connect();
+    send_text(client, head);
+    return client;
+}
+
+void LoopbackServer::join() {
+    for (std::thread& thread : threads_) thread.join();
+    threads_.clear();
+}
+
+bool send_text(const Socket& socket, std::string_view text) { return send_all(socket, text); }
+
+std::string read_until_closed(const Socket& socket, std::chrono::milliseconds limit) {
+    set_recv_timeout(socket, limit);
+    std::string received;
+    std::array<char, 4096> buffer;
+    for (;;) {
+        std::ptrdiff_t count = recv_some(socket, buffer.data(), buffer.size());
+        if (count <= 0) return received;
+        received.append(buffer.data(), static_cast<std::size_t>(count));
+    }
+}
+
+bool stream_ends(const Socket& socket, std::chrono::milliseconds limit) {
+    set_recv_timeout(socket, limit);
+    std::array<char, 65536> buffer;
+    for (;;) {
+        std::ptrdiff_t count = recv_some(socket, buffer.data(), buffer.size());
+        if (count == 0) return true;
+        if (count < 0) return false;
+    }
+}
+
+std::string read_exactly(const Socket& socket, std::size_t count, std::chrono::milliseconds limit) {
+    set_recv_timeout(socket, limit);
+    std::string received;
+    std::array<char, 4096> buffer;
+    while (received.size() < count) {
+        std::size_t want = std::min(buffer.size(), count - received.size());
+        std::ptrdiff_t got = recv_some(socket, buffer.data(), want);
+        if (got <= 0) break;
+        received.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+    return received;
+}
+
+bool nothing_pending(const Socket& socket, std::chrono::milliseconds wait) {
+    set_recv_timeout(socket, wait);
+    char byte;
+    return recv_some(socket, &byte, 1) < 0;
+}
+
+void shrink_buffers(const Socket& socket) {
+    int size = 4096;
+#ifdef _WIN32
+    auto handle = static_cast<SOCKET>(socket.get());
+#else
+    auto handle = static_cast<int>(socket.get());
+#endif
+    setsockopt(handle, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
+    setsockopt(handle, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&size), sizeof size);
+}
+
+bool wait_until(const std::function<bool()>& predicate, std::chrono::milliseconds limit) {
+    auto deadline = Clock::now() + limit;
+    while (!predicate()) {
+        if (Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+}  // namespace vantrel::test

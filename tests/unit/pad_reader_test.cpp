@@ -1,0 +1,89 @@
+#include "win/pad_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The fake controller library: which slots answer, and every call made.
+struct FakeXInput {
+    std::optional<std::uint32_t> answering_slot;
+    std::uint16_t buttons = 0;
+    std::vector<std::uint32_t> calls;
+};
+FakeXInput fake;
+
+std::uint32_t fake_get_state(std::uint32_t slot, PadStateRecord* state) {
+    fake.calls.push_back(slot);
+    if (fake.answering_slot != slot) return 1167;  // ERROR_DEVICE_NOT_CONNECTED
+    state->buttons = fake.buttons;
+    return 0;
+}
+
+class PadReading : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake = {};
+        reader.get_state = fake_get_state;
+    }
+    PadReader reader;
+    Instant t0 = Clock::now();
+};
+
+TEST_F(PadReading, FindsSlotTwoByScanThenAsksOnlyIt) {
+    fake.answering_slot = 2;
+    fake.buttons = 0x1000;
+    InputSample sample = read_pad(reader, t0);
+    EXPECT_TRUE(sample.connected);
+    EXPECT_EQ(sample.buttons, 0x1000);
+    EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{0, 1, 2}));
+    fake.calls.clear();
+    read_pad(reader, t0 + 20ms);
+    read_pad(reader, t0 + 40ms);
+    EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{2, 2}));
+}
+
+TEST_F(PadReading, NoControllerScansAtMostOncePerSecond) {
+    EXPECT_FALSE(read_pad(reader, t0).connected);
+    EXPECT_EQ(fake.calls.size(), 4u);
+    EXPECT_FALSE(read_pad(reader, t0 + 999ms).connected);
+    EXPECT_EQ(fake.calls.size(), 4u);
+    EXPECT_FALSE(read_pad(reader, t0 + 1s).connected);
+    EXPECT_EQ(fake.calls.size(), 8u);
+}
+
+TEST_F(PadReading, UnplugRescansOnlyOnceASecondHasPassed) {
+    fake.answering_slot = 0;
+    read_pad(reader, t0);  // scan finds slot 0
+    fake.answering_slot.reset();
+    fake.calls.clear();
+    EXPECT_FALSE(read_pad(reader, t0 + 500ms).connected);
+    EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{0}));  // the slot alone: the last scan is too recent
+    fake.answering_slot = 3;
+    fake.calls.clear();
+    EXPECT_FALSE(read_pad(reader, t0 + 900ms).connected);
+    EXPECT_TRUE(fake.calls.empty());
+    EXPECT_TRUE(read_pad(reader, t0 + 1s).connected);
+    EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{0, 1, 2, 3}));
+}
+
+TEST_F(PadReading, ActiveSlotStaysEvenWhenALowerOneAppears) {
+    fake.answering_slot = 1;
+    read_pad(reader, t0);
+    fake.calls.clear();
+    read_pad(reader, t0 + 5s);
+    EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{1}));
+}
+
+TEST_F(PadReading, WithoutTheLibraryNothingIsConnected) {
+    reader.get_state = nullptr;
+    EXPECT_FALSE(read_pad(reader, t0).connected);
+    EXPECT_FALSE(read_pad(reader, t0 + 2s).connected);
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,143 @@
+#include "server/request.h"
+#include "server/text.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+
+namespace vantrel {
+namespace {
+
+struct ParseCase {
+    const char* name;
+    std::string head;
+    std::string method, path, route, query;
+    std::optional<std::string> origin;
+};
+
+TEST(ParseRequest, SplitsRequestLineAndFindsOrigin) {
+    const ParseCase cases[] = {
+        {"plain", "GET /events?key=q HTTP/1.1\r\nHost: x\r\n\r\n", "GET", "/events?key=q", "/events", "key=q", {}},
+        {"origin", "GET / HTTP/1.1\r\nOrigin: http://localhost:3000\r\n\r\n", "GET", "/", "/", "", "http://localhost:3000"},
+        {"lower-case name", "GET / HTTP/1.1\r\norigin:http://a\r\n\r\n", "GET", "/", "/", "", "http://a"},
+        {"capital name, padded value", "GET / HTTP/1.1\r\nORIGIN: \t http://a \t\r\n\r\n", "GET", "/", "/", "", "http://a"},
+        {"unicode space trimmed", "GET / HTTP/1.1\r\nOrigin:\xC2\xA0\xE3\x80\x80http://a\xE2\x80\xA8\r\n\r\n", "GET", "/", "/", "",
+         "http://a"},
+        {"first of two origins", "GET / HTTP/1.1\r\nOrigin: http://a\r\nOrigin: http://b\r\n\r\n", "GET", "/", "/", "", "http://a"},
+        {"name then space is no origin", "GET / HTTP/1.1\r\nOrigin : http://a\r\n\r\n", "GET", "/", "/", "", {}},
+        {"longer name is no origin", "GET / HTTP/1.1\r\nX-Origin: http://a\r\n\r\n", "GET", "/", "/", "", {}},
+        {"empty value is present", "GET / HTTP/1.1\r\nOrigin:\r\n\r\n", "GET", "/", "/", "", ""},
+        {"origin after blank line counts", "GET / HTTP/1.1\r\n\r\nOrigin: http://a", "GET", "/", "/", "", "http://a"},
+        {"bare LF does not end a line", "GET / HTTP/1.1\nOrigin: http://a\r\n\r\n", "GET", "/", "/", "", {}},
+        {"two spaces give an empty path", "GET  / HTTP/1.1\r\n\r\n", "GET", "", "", "", {}},
+        {"no version", "GET /x\r\n\r\n", "GET", "/x", "/x", "", {}},
+        {"query split at first ?", "GET /a?b?c HTTP/1.1\r\n\r\n", "GET", "/a?b?c", "/a", "b?c", {}},
+        {"nothing decoded", "GET /%65vents?a+b HTTP/1.1\r\n\r\n", "GET", "/%65vents?a+b", "/%65vents", "a+b", {}},
+        {"invalid UTF-8 replaced per subpart", "G\xFF\xE0\x80T /\xF0\x9F\x98 x\r\n\r\n", "G\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDT",
+         "/\xEF\xBF\xBD", "/\xEF\xBF\xBD", "", {}},
+    };
+    for (const ParseCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<Request> request = parse_request(c.head);
+        ASSERT_TRUE(request.has_value());
+        EXPECT_EQ(request->method, c.method);
+        EXPECT_EQ(request->path, c.path);
+        EXPECT_EQ(request->route, c.route);
+        EXPECT_EQ(request->query, c.query);
+        EXPECT_EQ(request->origin, c.origin);
+    }
+}
+
+TEST(ParseRequest, RequestLineWithoutPathIsRejected) {
+    for (const char* head : {"GET\r\n\r\n", "\r\n\r\n", "", "GET\r\nOrigin: http://a\r\n\r\n"}) {
+        SCOPED_TRACE(head);
+        EXPECT_FALSE(parse_request(head).has_value());
+    }
+}
+
+TEST(DecodeUtf8, ReplacesEachMaximalInvalidSubpart) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"abc", "abc"},
+        {"\xC3\xA9", "\xC3\xA9"},
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+        {"\x80", "\xEF\xBF\xBD"},
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},          // overlong lead is invalid on its own
+        {"\xE0\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // E0 needs A0..BF next
+        {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // surrogate
+        {"\xF0\x9F\x98", "\xEF\xBF\xBD"},                  // truncated: one replacement
+        {"\xF0\x9F\x98x", "\xEF\xBF\xBDx"},
+        {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // past U+10FFFF
+        {"\xFF", "\xEF\xBF\xBD"},
+    };
+    for (const auto& [input, expected] : cases) EXPECT_EQ(decode_utf8_lossy(input), expected);
+}
+
+struct BindingCase {
+    std::string query;
+    std::uint64_t hold_ms;
+    std::uint32_t key_code;
+    std::uint16_t button_mask;
+};
+
+TEST(ParseBinding, AppliesKnownParametersAndIgnoresTheRest) {
+    const std::string max64 = std::to_string(std::numeric_limits<std::uint64_t>::max());
+    const BindingCase cases[] = {
+        {"", 400, 0x45, 0x4000},
+        {"key=q&button=3&hold=250", 250, 0x51, 0x8000},
+        {"key=E", 400, 0x45, 0x4000},
+        {"key=e", 400, 0x45, 0x4000},
+        {"key=7", 400, 0x37, 0x4000},
+        {"key=ab", 400, 0x45, 0x4000},
+        {"key=%41", 400, 0x45, 0x4000},
+        {"key=.", 400, 0x45, 0x4000},
+        {"key=", 400, 0x45, 0x4000},
+        {"Key=q", 400, 0x45, 0x4000},
+        {"button=0", 400, 0x45, 0x1000},
+        {"button=1", 400, 0x45, 0x2000},
+        {"button=2", 400, 0x45, 0x4000},
+        {"button=4", 400, 0x45, 0x0100},
+        {"button=5", 400, 0x45, 0x0200},
+        {"button=6", 400, 0x45, 0x4000},
+        {"button=12", 400, 0x45, 0x4000},
+        {"button=1&button=9", 400, 0x45, 0x2000},
+        {"hold=0", 50, 0x45, 0x4000},
+        {"hold=49", 50, 0x45, 0x4000},
+        {"hold=50", 50, 0x45, 0x4000},
+        {"hold=10000", 10000, 0x45, 0x4000},
+        {"hold=10001", 10000, 0x45, 0x4000},
+        {"hold=+250", 250, 0x45, 0x4000},
+        {"hold=-250", 400, 0x45, 0x4000},
+        {"hold=+", 400, 0x45, 0x4000},
+        {"hold=-", 400, 0x45, 0x4000},
+        {"hold=++5", 400, 0x45, 0x4000},
+        {"hold=25a", 400, 0x45, 0x4000},
+        {"hold= 250", 400, 0x45, 0x4000},
+        {"hold=", 400, 0x45, 0x4000},
+        {"hold", 400, 0x45, 0x4000},
+        {"hold=" + max64, 10000, 0x45, 0x4000},
+        {"hold=18446744073709551616", 400, 0x45, 0x4000},
+        {"hold=99999999999999999999999", 400, 0x45, 0x4000},
+        {"hold=300&hold=x", 300, 0x45, 0x4000},
+        {"&&hold=300&&", 300, 0x45, 0x4000},
+        {"hold=300=4", 400, 0x45, 0x4000},
+        {"other=1&key=z", 400, 0x5A, 0x4000},
+    };
+    for (const BindingCase& c : cases) {
+        SCOPED_TRACE(c.query);
+        Binding binding = parse_binding(c.query);
+        EXPECT_EQ(binding.hold_ms, c.hold_ms);
+        EXPECT_EQ(binding.key_code, c.key_code);
+        EXPECT_EQ(binding.button_mask, c.button_mask);
+    }
+}
+
+TEST(TrimWhiteSpace, RemovesUnicodeWhiteSpaceAtBothEnds) {
+    EXPECT_EQ(trim_white_space("\t\x0B\x0C \xC2\x85x y\xE2\x80\x8A\xE2\x80\xAF\xE2\x81\x9F\xE1\x9A\x80"), "x y");
+    EXPECT_EQ(trim_white_space("\xE2\x80\x8Bx"), "\xE2\x80\x8Bx");  // zero-width space is not White_Space
+    EXPECT_EQ(trim_white_space(" \xC2\xA0 "), "");
+    EXPECT_EQ(trim_leading_white_space("  Fortnite  "), "Fortnite  ");
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,101 @@
+#include "server/platform.h"
+#include "win/game_window.h"
+#include "win/scheme.h"
+#include "win/timer_policy.h"
+#include "win/tooltip.h"
+#include "win/uninstall_command.h"
+#include "win/wide.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace vantrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(Wide, RoundTripsAndReplacesUnpairedSurrogates) {
+    EXPECT_EQ(to_wide("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), u"a\u00E9\u20AC\U0001F600");
+    EXPECT_EQ(from_wide(u"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(from_wide(std::u16string{u'a', 0xD800, u'b'}), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(from_wide(std::u16string{0xDC00, 0xD83D}), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(to_wide("x\xFFy"), u"x\uFFFDy");
+    EXPECT_EQ(to_wide("").c_str()[0], u'\0');
+}
+
+TEST(Tooltip, CopiesAtMost127UnitsAndStaysTerminated) {
+    char16_t tip[TOOLTIP_UNITS] = {};
+    copy_tooltip(tooltip_text(false), tip);
+    EXPECT_EQ(std::u16string(tip), u"Vantrel: waiting for the tracker");
+    char16_t connected[TOOLTIP_UNITS] = {};
+    copy_tooltip(tooltip_text(true), connected);
+    EXPECT_EQ(std::u16string(connected), u"Vantrel: connected");
+
+    char16_t long_tip[TOOLTIP_UNITS] = {};
+    copy_tooltip(std::string(200, 'x'), long_tip);
+    EXPECT_EQ(std::u16string(long_tip), std::u16string(127, u'x'));
+    EXPECT_EQ(long_tip[127], u'\0');
+}
+
+TEST(SchemeRegistration, ValuesForAPathWithSpacesAndNonAscii) {
+    const std::string path = "C:\\Games\\My Tools\\\xC3\xA9\\vantrel.exe";
+    auto values = scheme_registry_values(path);
+    EXPECT_EQ(values[0].key, "Software\\Classes\\zendry-chests");
+    EXPECT_FALSE(values[0].name.has_value());
+    EXPECT_EQ(values[0].data, "URL:Vantrel");
+    EXPECT_EQ(values[1].key, "Software\\Classes\\zendry-chests");
+    EXPECT_EQ(values[1].name, "URL Protocol");
+    EXPECT_EQ(values[1].data, "");
+    EXPECT_EQ(values[2].key, "Software\\Classes\\zendry-chests\\DefaultIcon");
+    EXPECT_EQ(values[2].data, "\"" + path + "\",0");
+    EXPECT_EQ(values[3].key, "Software\\Classes\\zendry-chests\\shell\\open\\command");
+    EXPECT_EQ(values[3].data, "\"" + path + "\" \"%1\"");
+    EXPECT_EQ(registry_string_size(u""), 2u);
+    EXPECT_EQ(registry_string_size(u"URL:Vantrel"), 24u);
+}
+
+TEST(Uninstall, CommandLineQuotesOnlyTheInterpreterAndThePath) {
+    EXPECT_EQ(uninstall_command_line("C:\\My Tools\\vantrel.exe"),
+              "\"cmd.exe\" /d /c ping -n 3 127.0.0.1 >nul & del /f /q \"C:\\My Tools\\vantrel.exe\"");
+}
+
+TEST(Uninstall, InterpreterSearchOrder) {
+    auto dirs = interpreter_search_dirs("C:\\Apps\\vantrel.exe", "C:\\Windows\\system32", "C:\\Windows",
+                                        "C:\\bin;;\"D:\\quoted dir\";E:\\last\\");
+    EXPECT_EQ(dirs, (std::vector<std::string>{"C:\\Apps", "C:\\Windows\\system32", "C:\\Windows", "C:\\bin",
+                                              "D:\\quoted dir", "E:\\last\\"}));
+    std::set<std::string> present = {"C:\\Windows\\cmd.exe", "E:\\last\\cmd.exe"};
+    auto exists = [&](const std::string& path) { return present.count(path) != 0; };
+    EXPECT_EQ(find_interpreter(dirs, exists), "C:\\Windows\\cmd.exe");
+    present = {"C:\\Apps\\cmd.exe", "C:\\Windows\\cmd.exe"};
+    EXPECT_EQ(find_interpreter(dirs, exists), "C:\\Apps\\cmd.exe");
+    present = {"E:\\last\\cmd.exe"};
+    EXPECT_EQ(find_interpreter(dirs, exists), "E:\\last\\cmd.exe");
+    present.clear();
+    EXPECT_EQ(find_interpreter(dirs, exists), std::nullopt);
+}
+
+TEST(GameWindow, ClassOrTitleAfterLeadingWhiteSpace) {
+    EXPECT_TRUE(is_game_window("UnrealWindow", ""));
+    EXPECT_TRUE(is_game_window("UnrealWindow", "Anything"));
+    EXPECT_TRUE(is_game_window("Other", "Fortnite"));
+    EXPECT_TRUE(is_game_window("Other", " \t\xC2\xA0\xE3\x80\x80" "Fortnite  "));
+    EXPECT_TRUE(is_game_window("", "FortniteClient-Win64-Shipping"));
+    EXPECT_FALSE(is_game_window("unrealwindow", ""));
+    EXPECT_FALSE(is_game_window("UnrealWindow2", ""));
+    EXPECT_FALSE(is_game_window("Other", "fortnite"));
+    EXPECT_FALSE(is_game_window("Other", "Play Fortnite"));
+    EXPECT_FALSE(is_game_window("Other", "Fortnit"));
+}
+
+TEST(AutoOpen, OnlyStrictlyBetweenThreeAndFourSeconds) {
+    EXPECT_FALSE(in_auto_open_window(3s));
+    EXPECT_TRUE(in_auto_open_window(3s + 1ns));
+    EXPECT_TRUE(in_auto_open_window(4s - 1ns));
+    EXPECT_FALSE(in_auto_open_window(4s));
+    EXPECT_FALSE(in_auto_open_window(2s));
+}
+
+}  // namespace
+}  // namespace vantrel
