@@ -7,7 +7,11 @@ std::string uninstall_arguments(std::string_view program_path) {
 }
 
 std::string uninstall_command_line(std::string_view program_path) {
-    return "\"" + std::string(COMMAND_INTERPRETER) + "\" " + uninstall_arguments(program_path);
+    std::string line = "\"";
+    line += COMMAND_INTERPRETER;
+    line += "\" ";
+    line += uninstall_arguments(program_path);
+    return line;
 }
 
 std::vector<std::string> interpreter_search_dirs(std::string_view program_path, std::string_view system_dir,

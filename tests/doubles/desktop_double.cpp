@@ -1,0 +1,82 @@
+// The end-to-end tests' hands on the desktop: a game window that takes the
+// foreground and presses keys, and clicks on the program's tray icon.
+//   desktop_double game <class> <title>   then stdin lines: down <vk> | up <vk> | quit
+//   desktop_double tray <lparam>          posts the tray callback message
+//   desktop_double menu-last              opens the tray menu and picks its last item
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr UINT TRAY_CALLBACK = WM_APP + 1;
+
+void press(WORD key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+}
+
+void pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+int game(const wchar_t* class_name, const wchar_t* title) {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = class_name;
+    RegisterClassW(&window_class);
+    HWND window = CreateWindowExW(0, class_name, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240, nullptr,
+                                  nullptr, window_class.hInstance, nullptr);
+    SetForegroundWindow(window);
+    pump();
+    std::printf("ready\n");
+    std::fflush(stdout);
+    char line[128];
+    while (std::fgets(line, sizeof line, stdin)) {
+        unsigned key = 0;
+        if (std::sscanf(line, "down %x", &key) == 1) press(static_cast<WORD>(key), true);
+        else if (std::sscanf(line, "up %x", &key) == 1) press(static_cast<WORD>(key), false);
+        else if (std::strncmp(line, "front", 5) == 0) SetForegroundWindow(window);
+        else if (std::strncmp(line, "quit", 4) == 0) break;
+        pump();
+        std::printf("ok\n");
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+HWND program_window() { return FindWindowW(L"Vantrel", nullptr); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && std::wstring(argv[1]) == L"game") return game(argv[2], argv[3]);
+    HWND window = program_window();
+    if (!window) return 2;
+    if (argc == 3 && std::wstring(argv[1]) == L"tray") {
+        PostMessageW(window, TRAY_CALLBACK, 0, static_cast<LPARAM>(std::wcstoul(argv[2], nullptr, 0)));
+        return 0;
+    }
+    if (argc == 2 && std::wstring(argv[1]) == L"menu-last") {
+        PostMessageW(window, TRAY_CALLBACK, 0, WM_RBUTTONUP);
+        Sleep(1000);  // let the menu open
+        press(VK_UP, true);
+        press(VK_UP, false);
+        Sleep(200);
+        press(VK_RETURN, true);
+        press(VK_RETURN, false);
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,199 @@
+"""Runs the real vantrel.exe under Wine for end-to-end tests.
+
+Each test gets the program copied into a fresh folder whose path holds a
+space, an xdg-open stand-in that records every page the program opens, and
+helpers to speak HTTP and SSE to it as a tracker page would.
+"""
+import os
+import shutil
+import socket
+import subprocess
+import tempfile
+import time
+import unittest
+
+BUILD = os.environ["VANTREL_BUILD"]
+PORT = 47321
+ALLOWED = "http://localhost:3000"
+STREAM_HEAD = (
+    "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\nConnection: keep-alive\r\n"
+    "Access-Control-Allow-Origin: {origin}\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n"
+    "\r\nretry: 2000\n\n"
+)
+HELLO = 'data: {"type":"hello","version":"1.1.0"}\n\n'
+SCHEME_KEY = r"HKCU\Software\Classes\zendry-chests"
+
+
+def wine_env(extra=None):
+    env = dict(os.environ)
+    env.setdefault("WINEPREFIX", os.path.join(BUILD, "wineprefix"))
+    env["WINEDEBUG"] = "-all"
+    if extra:
+        env.update(extra)
+    return env
+
+
+def ensure_prefix():
+    env = wine_env()
+    if not os.path.exists(os.path.join(env["WINEPREFIX"], "system.reg")):
+        subprocess.run(["wineboot", "-i"], env=env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], env=env)
+
+
+def port_free():
+    with socket.socket() as probe:
+        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        try:
+            probe.bind(("127.0.0.1", PORT))
+            return True
+        except OSError:
+            return False
+
+
+def wait_for(predicate, timeout, step=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return True
+        time.sleep(step)
+    return predicate()
+
+
+def request(head, timeout=10):
+    """Sends one request head and returns every byte until the server closes."""
+    with socket.create_connection(("127.0.0.1", PORT), timeout=timeout) as conn:
+        conn.sendall(head.encode())
+        data = b""
+        while True:
+            chunk = conn.recv(65536)
+            if not chunk:
+                return data.decode()
+            data += chunk
+
+
+def get(path, origin=None, method="GET"):
+    head = f"{method} {path} HTTP/1.1\r\nHost: 127.0.0.1:{PORT}\r\n"
+    if origin is not None:
+        head += f"Origin: {origin}\r\n"
+    return request(head + "\r\n")
+
+
+def answering():
+    try:
+        return get("/") == plain("200 OK", "", "Vantrel is running.\n")
+    except OSError:
+        return False
+
+
+def plain(status, extra, body):
+    return (f"HTTP/1.1 {status}\r\nContent-Type: text/plain\r\nContent-Length: {len(body.encode())}\r\n"
+            f"Connection: close\r\n{extra}\r\n{body}")
+
+
+def cors(origin):
+    return f"Access-Control-Allow-Origin: {origin}\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n"
+
+
+class Stream:
+    """An event-stream subscription read as raw bytes."""
+
+    def __init__(self, query="", origin=ALLOWED):
+        self.conn = socket.create_connection(("127.0.0.1", PORT), timeout=10)
+        path = "/events" + ("?" + query if query else "")
+        self.conn.sendall(f"GET {path} HTTP/1.1\r\nHost: 127.0.0.1\r\nOrigin: {origin}\r\n\r\n".encode())
+        self.buffer = b""
+
+    def read_exactly(self, count, timeout=10):
+        self.conn.settimeout(timeout)
+        while len(self.buffer) < count:
+            chunk = self.conn.recv(65536)
+            if not chunk:
+                break
+            self.buffer += chunk
+        data, self.buffer = self.buffer[:count], self.buffer[count:]
+        return data.decode()
+
+    def next_message(self, timeout=10):
+        """The next SSE message (text up to and including its blank line), keep-alives skipped."""
+        deadline = time.monotonic() + timeout
+        while True:
+            end = self.buffer.find(b"\n\n")
+            if end >= 0:
+                message, self.buffer = self.buffer[: end + 2], self.buffer[end + 2:]
+                if message.startswith(b":"):
+                    continue
+                return message.decode()
+            remaining = deadline - time.monotonic()
+            if remaining <= 0:
+                raise TimeoutError("no message")
+            self.conn.settimeout(remaining)
+            chunk = self.conn.recv(65536)
+            if not chunk:
+                raise EOFError("stream ended")
+            self.buffer += chunk
+
+    def close(self):
+        self.conn.close()
+
+
+class VantrelTest(unittest.TestCase):
+    """Starts each test with a fresh copy of the exe in a folder with a space."""
+
+    with_controller = False
+
+    def setUp(self):
+        ensure_prefix()
+        self.assertTrue(wait_for(port_free, 30), "port 47321 still held from an earlier test")
+        self.dir = tempfile.mkdtemp(prefix="vantrel e2e ")
+        self.exe = os.path.join(self.dir, "Program Files", "vantrel.exe")
+        os.makedirs(os.path.dirname(self.exe))
+        shutil.copy(os.path.join(BUILD, "vantrel.exe"), self.exe)
+        if self.with_controller:
+            shutil.copy(os.path.join(BUILD, "tests", "xinput1_4.dll"), os.path.dirname(self.exe))
+            self.set_pad(None)
+        self.bin = os.path.join(self.dir, "bin")
+        os.makedirs(self.bin)
+        self.opened_log = os.path.join(self.dir, "opened.txt")
+        with open(os.path.join(self.bin, "xdg-open"), "w") as stub:
+            stub.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{self.opened_log}"\n')
+        os.chmod(os.path.join(self.bin, "xdg-open"), 0o755)
+        self.env = wine_env({"PATH": self.bin + os.pathsep + os.environ["PATH"],
+                             "WINEDLLOVERRIDES": "xinput1_4=n,b" if self.with_controller else ""})
+        self.processes = []
+
+    def tearDown(self):
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def wine_path(self, path):
+        return subprocess.run(["winepath", "-w", path], env=self.env, capture_output=True, text=True).stdout.strip()
+
+    def start(self, *args, wait=True):
+        process = subprocess.Popen(["wine", self.exe, *args], env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        if wait:
+            self.assertTrue(wait_for(answering, 60), "the program never answered")
+        return process
+
+    def helper(self, *args, **kwargs):
+        return subprocess.Popen(["wine", os.path.join(BUILD, "tests", "desktop_double.exe"), *args], env=self.env,
+                                **kwargs)
+
+    def set_pad(self, slot, buttons=0):
+        with open(os.path.join(os.path.dirname(self.exe), "pad.txt"), "w") as state:
+            state.write("none" if slot is None else f"{slot} {buttons}")
+
+    def opened_pages(self):
+        try:
+            with open(self.opened_log) as log:
+                return log.read().split()
+        except FileNotFoundError:
+            return []
+
+    def registry(self):
+        result = subprocess.run(["wine", "reg", "query", SCHEME_KEY, "/s"], env=self.env, capture_output=True)
+        return result.stdout.decode(errors="replace").replace("\r", "") if result.returncode == 0 else None
