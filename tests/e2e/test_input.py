@@ -1,0 +1,110 @@
+"""Controller, keyboard and game focus on the real program, with a test
+controller library and a test game window."""
+import subprocess
+import time
+import unittest
+
+from harness import ALLOWED, HELLO, STREAM_HEAD, Stream, VantrelTest
+
+PAD = 'data: {{"type":"pad","connected":{}}}\n\n'
+
+
+def event(kind, source):
+    return f'data: {{"type":"{kind}","source":"{source}"}}\n\n'
+
+
+class Controller(VantrelTest):
+    with_controller = True
+
+    def open_stream(self, query):
+        stream = Stream(query)
+        head = STREAM_HEAD.format(origin=ALLOWED) + HELLO
+        self.assertEqual(stream.read_exactly(len(head)), head)
+        return stream
+
+    def test_controller_in_slot_two_presses_and_unplugs(self):
+        self.set_pad(2, 0)
+        self.start()
+        stream = self.open_stream("button=0")
+        self.assertEqual(stream.next_message(), PAD.format("true"))
+        self.set_pad(2, 0x1000)
+        self.assertEqual(stream.next_message(), event("down", "pad"))
+        self.set_pad(2, 0x0000)
+        up = stream.next_message()
+        self.assertRegex(up, r'^data: \{"type":"up","source":"pad","ms":\d+,"game":false\}\n\n$')
+        self.set_pad(2, 0x1000)
+        self.assertEqual(stream.next_message(), event("down", "pad"))
+        self.set_pad(None)
+        self.assertEqual(stream.next_message(), PAD.format("false"))
+        self.assertRegex(stream.next_message(), r'^data: \{"type":"up","source":"pad","ms":\d+,"game":false\}\n\n$')
+        stream.close()
+
+    def test_other_buttons_are_not_reported(self):
+        self.set_pad(0, 0)
+        self.start()
+        stream = self.open_stream("button=3")
+        self.assertEqual(stream.next_message(), PAD.format("true"))
+        self.set_pad(0, 0x1000 | 0x2000)
+        with self.assertRaises(TimeoutError):
+            stream.next_message(timeout=1.5)
+        self.set_pad(0, 0x8000)
+        self.assertEqual(stream.next_message(), event("down", "pad"))
+        stream.close()
+
+
+class KeyboardAndFocus(VantrelTest):
+    def game(self, class_name, title):
+        game = self.helper("game", class_name, title, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        self.processes.append(game)
+        self.assertEqual(game.stdout.readline().strip(), "ready")
+        return game
+
+    def command(self, game, line):
+        game.stdin.write(line + "\n")
+        game.stdin.flush()
+        self.assertEqual(game.stdout.readline().strip(), "ok")
+
+    def hold_e(self, game, seconds):
+        self.command(game, "down 45")
+        time.sleep(seconds)
+        self.command(game, "up 45")
+
+    def open_stream(self):
+        stream = Stream("key=e&hold=400")
+        head = STREAM_HEAD.format(origin=ALLOWED) + HELLO + PAD.format("false")
+        self.assertEqual(stream.read_exactly(len(head)), head)
+        return stream
+
+    def assert_up(self, message, near_ms, game):
+        prefix = 'data: {"type":"up","source":"key","ms":'
+        self.assertTrue(message.startswith(prefix), message)
+        ms = int(message[len(prefix):].split(",")[0])
+        self.assertGreaterEqual(ms, near_ms - 60)
+        self.assertLess(ms, near_ms + 400)  # Wine and a loaded machine may stretch the hold
+        self.assertTrue(message.endswith(f',"game":{"true" if game else "false"}}}\n\n'), message)
+
+    def test_hold_with_the_game_in_front_is_a_chest(self):
+        self.start("zendry-chests:")
+        for class_name, title in (("UnrealWindow", "Game"), ("GameWindowClass", "  Fortnite  ")):
+            game = self.game(class_name, title)
+            stream = self.open_stream()
+            self.hold_e(game, 0.6)
+            self.assertEqual(stream.next_message(), event("down", "key"))
+            self.assertEqual(stream.next_message(), event("chest", "key"))
+            self.assert_up(stream.next_message(), 600, True)
+            stream.close()
+            game.stdin.close()
+            game.wait(timeout=15)
+
+    def test_hold_with_another_window_in_front_is_no_chest(self):
+        self.start("zendry-chests:")
+        game = self.game("Notepad", "Untitled - Notepad")
+        stream = self.open_stream()
+        self.hold_e(game, 0.6)
+        self.assertEqual(stream.next_message(), event("down", "key"))
+        self.assert_up(stream.next_message(), 600, False)
+        stream.close()
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,103 @@
+"""The desktop side of the real program: registration, auto-open, idle exit,
+uninstall and the tray icon's click and menu."""
+import os
+import time
+import unittest
+
+from harness import ALLOWED, HELLO, STREAM_HEAD, Stream, VantrelTest, cors, get, plain, wait_for
+
+TRACKER_URL = "https://zendry.gg/chests"
+
+
+class Registration(VantrelTest):
+    def test_every_start_writes_the_scheme_for_the_exe_path(self):
+        self.start()
+        path = self.wine_path(self.exe)
+        self.assertIn(" ", path)
+        registry = self.registry()
+        self.assertIsNotNone(registry)
+        self.assertIn("HKEY_CURRENT_USER\\Software\\Classes\\zendry-chests\n"
+                      "    (Default)    REG_SZ    URL:Vantrel\n"
+                      "    URL Protocol    REG_SZ    \n", registry)
+        self.assertIn("HKEY_CURRENT_USER\\Software\\Classes\\zendry-chests\\DefaultIcon\n"
+                      f'    (Default)    REG_SZ    "{path}",0\n', registry)
+        self.assertIn("HKEY_CURRENT_USER\\Software\\Classes\\zendry-chests\\shell\\open\\command\n"
+                      f'    (Default)    REG_SZ    "{path}" "%1"\n', registry)
+
+
+class AutoOpenAndIdle(VantrelTest):
+    def test_direct_start_opens_the_page_once_and_quits_after_ninety_seconds(self):
+        launched = time.monotonic()
+        program = self.start()
+        self.assertTrue(wait_for(lambda: self.opened_pages(), 15), "the page was never opened")
+        opened_at = time.monotonic() - launched
+        self.assertEqual(self.opened_pages(), [TRACKER_URL])
+        self.assertGreaterEqual(opened_at, 3)
+        time.sleep(max(0, 85 - (time.monotonic() - launched)))
+        self.assertIsNone(program.poll(), "quit before 90 s")
+        self.assertEqual(program.wait(timeout=40), 0)
+        self.assertEqual(self.opened_pages(), [TRACKER_URL])
+
+    def test_start_through_the_scheme_never_opens_the_page(self):
+        self.start("zendry-chests://open")
+        time.sleep(8)
+        self.assertEqual(self.opened_pages(), [])
+
+    def test_quits_twenty_seconds_after_the_last_subscriber_left(self):
+        program = self.start()
+        stream = Stream()
+        stream.read_exactly(len(STREAM_HEAD.format(origin=ALLOWED)) + len(HELLO))
+        time.sleep(5)  # past the auto-open window: a subscriber keeps the page closed
+        stream.close()
+        left = time.monotonic()
+        time.sleep(17)
+        self.assertIsNone(program.poll(), "quit before 20 s")
+        self.assertEqual(program.wait(timeout=20), 0)
+        self.assertGreater(time.monotonic() - left, 19)
+        self.assertEqual(self.opened_pages(), [])
+
+
+class Uninstall(VantrelTest):
+    def test_uninstall_from_a_foreign_origin_changes_nothing(self):
+        program = self.start()
+        self.assertEqual(get("/uninstall", origin="https://evil.example", method="POST"),
+                         plain("403 Forbidden", "", ""))
+        time.sleep(3)
+        self.assertIsNone(program.poll())
+        self.assertIsNotNone(self.registry())
+        self.assertTrue(os.path.exists(self.exe))
+
+    def test_uninstall_from_the_page_removes_registration_and_file(self):
+        program = self.start()
+        self.assertIsNotNone(self.registry())
+        self.assertEqual(get("/uninstall", origin=ALLOWED, method="POST"),
+                         plain("204 No Content", cors(ALLOWED), ""))
+        self.assertEqual(program.wait(timeout=10), 0)
+        self.assertIsNone(self.registry())
+        self.assertTrue(wait_for(lambda: not os.path.exists(self.exe), 30), "the exe was not deleted")
+
+
+class TrayIcon(VantrelTest):
+    def test_left_click_opens_the_page_and_quit_ends_the_program(self):
+        program = self.start()
+        time.sleep(5)  # past the auto-open
+        before = len(self.opened_pages())
+        self.assertEqual(self.helper("tray", "0x0202").wait(timeout=30), 0)
+        self.assertTrue(wait_for(lambda: len(self.opened_pages()) == before + 1, 15))
+        self.assertEqual(self.opened_pages()[-1], TRACKER_URL)
+        self.assertEqual(self.helper("menu-last").wait(timeout=30), 0)
+        self.assertEqual(program.wait(timeout=15), 0)
+
+    def test_other_tray_messages_do_nothing(self):
+        program = self.start()
+        time.sleep(5)
+        before = self.opened_pages()
+        for mouse in ("0x0200", "0x0201", "0x0203", "0x0204"):
+            self.assertEqual(self.helper("tray", mouse).wait(timeout=30), 0)
+        time.sleep(2)
+        self.assertEqual(self.opened_pages(), before)
+        self.assertIsNone(program.poll())
+
+
+if __name__ == "__main__":
+    unittest.main()
