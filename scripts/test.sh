@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: native unit and integration tests (plain,
-# under AddressSanitizer+UBSan, under ThreadSanitizer), then the Windows
-# build, whose tests run under Wine on a virtual display against the real exe.
+# under AddressSanitizer+UBSan, under ThreadSanitizer), a bounded fuzzing run,
+# then the Windows build, whose tests run under Wine on a virtual display
+# against the real exe, and the reference page in headless Chromium.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh || exit 1
@@ -23,6 +24,9 @@ stage native build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 stage "asan+ubsan" build/asan -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all"
 TSAN_OPTIONS="halt_on_error=1" stage tsan build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=thread"
+
+echo "=== fuzz (30 s per target)"
+scripts/fuzz.sh 30 || failed+=("fuzz")
 
 # A fresh Wine prefix for every run: the tests read its registry.
 rm -rf build/win/wineprefix

@@ -9,6 +9,8 @@
 #endif
 
 #include <array>
+#include <filesystem>
+#include <iterator>
 #include <stdexcept>
 
 namespace vantrel::test {
@@ -21,15 +23,43 @@ LoopbackServer::LoopbackServer() : hub(create_hub(Clock::now())) {
     port_ = local_port(listener_);
 }
 
-LoopbackServer::~LoopbackServer() { join(); }
+LoopbackServer::~LoopbackServer() {
+    if (acceptor_.joinable()) {
+        stopping_ = true;
+        connect_loopback(port_);  // wakes the blocked accept
+        acceptor_.join();
+    }
+    join();
+}
+
+void LoopbackServer::serve(Socket accepted) {
+    std::lock_guard lock(threads_lock_);
+    threads_.emplace_back([hub = hub, socket = std::move(accepted)]() mutable {
+        handle_connection(std::move(hub), std::move(socket));
+    });
+}
 
 Socket LoopbackServer::connect() {
     std::optional<Socket> client = connect_loopback(port_);
     std::optional<Socket> accepted = accept_connection(listener_);
     if (!client || !accepted) throw std::runtime_error("connect");
-    threads_.emplace_back([hub = hub, socket = std::move(*accepted)]() mutable {
-        handle_connection(std::move(hub), std::move(socket));
+    serve(std::move(*accepted));
+    return std::move(*client);
+}
+
+void LoopbackServer::start_accepting() {
+    acceptor_ = std::thread([this] {
+        for (;;) {
+            std::optional<Socket> accepted = accept_connection(listener_);
+            if (stopping_) return;
+            if (accepted) serve(std::move(*accepted));
+        }
     });
+}
+
+Socket LoopbackServer::connect_client() {
+    std::optional<Socket> client = connect_loopback(port_);
+    if (!client) throw std::runtime_error("connect");
     return std::move(*client);
 }
 
@@ -40,8 +70,12 @@ Socket LoopbackServer::request(std::string_view head) {
 }
 
 void LoopbackServer::join() {
-    for (std::thread& thread : threads_) thread.join();
-    threads_.clear();
+    std::vector<std::thread> running;
+    {
+        std::lock_guard lock(threads_lock_);
+        running.swap(threads_);
+    }
+    for (std::thread& thread : running) thread.join();
 }
 
 bool send_text(const Socket& socket, std::string_view text) { return send_all(socket, text); }
@@ -95,6 +129,34 @@ void shrink_buffers(const Socket& socket) {
 #endif
     setsockopt(handle, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
     setsockopt(handle, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&size), sizeof size);
+}
+
+void reset(Socket socket) {
+    linger immediate{1, 0};
+#ifdef _WIN32
+    setsockopt(static_cast<SOCKET>(socket.get()), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&immediate),
+               sizeof immediate);
+#else
+    setsockopt(static_cast<int>(socket.get()), SOL_SOCKET, SO_LINGER, &immediate, sizeof immediate);
+#endif
+}
+
+int open_descriptors() {
+#ifdef _WIN32
+    return -1;
+#else
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                          std::filesystem::directory_iterator{}));
+#endif
+}
+
+int thread_count() {
+#ifdef _WIN32
+    return -1;
+#else
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                          std::filesystem::directory_iterator{}));
+#endif
 }
 
 bool wait_until(const std::function<bool()>& predicate, std::chrono::milliseconds limit) {

@@ -6,7 +6,9 @@
 #include "server/platform.h"
 
 #include <chrono>
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +28,10 @@ public:
 
     // Connects a client and starts serving it.
     Socket connect();
+    // Accepts on a thread of its own, so many clients can connect at once;
+    // then clients come from connect_client().
+    void start_accepting();
+    Socket connect_client();
     // Connects, sends the head and returns the client.
     Socket request(std::string_view head);
     // Waits for every connection thread started so far.
@@ -34,9 +40,14 @@ public:
     std::shared_ptr<HubState> hub;
 
 private:
+    void serve(Socket accepted);
+
     Socket listener_;
     std::uint16_t port_ = 0;
+    std::mutex threads_lock_;
     std::vector<std::thread> threads_;
+    std::thread acceptor_;
+    std::atomic<bool> stopping_{false};
 };
 
 bool send_text(const Socket& socket, std::string_view text);
@@ -52,6 +63,11 @@ bool nothing_pending(const Socket& socket, std::chrono::milliseconds wait = std:
 // Small socket buffers, so a client that stops reading backs up within a
 // few kilobytes instead of megabytes.
 void shrink_buffers(const Socket& socket);
+// Closes with an immediate reset instead of an orderly end.
+void reset(Socket socket);
+// Open descriptors and threads of this process; -1 where the system cannot say.
+int open_descriptors();
+int thread_count();
 // Polls until the predicate holds or `limit` passes.
 bool wait_until(const std::function<bool()>& predicate, std::chrono::milliseconds limit = std::chrono::seconds(5));
 
