@@ -29,24 +29,21 @@ TEST(Platform, ClaimedPortCannotBeBoundAgainEvenWithAddressReuse) {
     std::optional<Socket> claimed = listen_loopback(0, 8);
     ASSERT_TRUE(claimed.has_value());
     std::uint16_t port = local_port(*claimed);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    auto* bound = reinterpret_cast<sockaddr*>(&address);
 #ifdef _WIN32
     Socket intruder(static_cast<NativeSocket>(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)));
     BOOL on = TRUE;
     setsockopt(static_cast<SOCKET>(intruder.get()), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_NE(bind(static_cast<SOCKET>(intruder.get()), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_NE(bind(static_cast<SOCKET>(intruder.get()), bound, sizeof address), 0);
 #else
     Socket intruder(static_cast<NativeSocket>(::socket(AF_INET, SOCK_STREAM, 0)));
     int on = 1;
     setsockopt(static_cast<int>(intruder.get()), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_NE(bind(static_cast<int>(intruder.get()), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_NE(bind(static_cast<int>(intruder.get()), bound, sizeof address), 0);
 #endif
     EXPECT_FALSE(listen_loopback(port, 8).has_value());
 }

@@ -141,23 +141,21 @@ void reset(Socket socket) {
 #endif
 }
 
-int open_descriptors() {
+namespace {
+
+int count_entries([[maybe_unused]] const char* directory) {
 #ifdef _WIN32
     return -1;
 #else
-    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                          std::filesystem::directory_iterator{}));
+    return static_cast<int>(
+        std::distance(std::filesystem::directory_iterator(directory), std::filesystem::directory_iterator{}));
 #endif
 }
 
-int thread_count() {
-#ifdef _WIN32
-    return -1;
-#else
-    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
-                                          std::filesystem::directory_iterator{}));
-#endif
-}
+}  // namespace
+
+int open_descriptors() { return count_entries("/proc/self/fd"); }
+int thread_count() { return count_entries("/proc/self/task"); }
 
 bool wait_until(const std::function<bool()>& predicate, std::chrono::milliseconds limit) {
     auto deadline = Clock::now() + limit;
