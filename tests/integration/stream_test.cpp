@@ -118,6 +118,17 @@ TEST_F(Stream, OneWriteHoldsControllerPadEventKeyEventThenKeepAlive) {
     EXPECT_TRUE(nothing_pending(client));
 }
 
+TEST_F(Stream, ControllerUnpluggedWhileHeldGivesUpWithTheTimeHeld) {
+    Socket client = subscribe("button=0");
+    input.pad = {true, 0x1000};
+    tick(100ms);
+    EXPECT_EQ(read_exactly(client, PAD_ON.size() + PAD_DOWN.size()), PAD_ON + PAD_DOWN);
+    input.pad = {false, 0x1000};  // buttons mean nothing once disconnected
+    tick(340ms);
+    const std::string expected = PAD_OFF + "data: {\"type\":\"up\",\"source\":\"pad\",\"ms\":240,\"game\":false}\n\n";
+    EXPECT_EQ(read_exactly(client, expected.size()), expected);
+}
+
 TEST_F(Stream, KeepAliveStrictlyAfterFifteenSeconds) {
     Socket client = subscribe();
     tick(20ms);
