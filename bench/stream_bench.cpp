@@ -136,8 +136,8 @@ struct Client {
 };
 
 void run(int subscribers, double seconds, bool press_keys) {
-    auto* shared = static_cast<Shared*>(
-        mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    auto* shared =
+        static_cast<Shared*>(mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     new (shared) Shared{};
     pid_t child = fork();
     if (child == 0) run_server(*shared, press_keys);
@@ -196,10 +196,9 @@ void run(int subscribers, double seconds, bool press_keys) {
     double mean = 0;
     for (double p : periods) mean += p;
     mean = periods.empty() ? 0 : mean / static_cast<double>(periods.size());
-    double cpu_per_tick_us =
-        ticks > 1 ? static_cast<double>(shared->tick_cpu_ns[ticks - 1] - shared->tick_cpu_ns[0]) / 1e3 /
-                        static_cast<double>(ticks - 1)
-                  : 0;
+    double cpu_per_tick_us = ticks > 1 ? static_cast<double>(shared->tick_cpu_ns[ticks - 1] - shared->tick_cpu_ns[0]) /
+                                             1e3 / static_cast<double>(ticks - 1)
+                                       : 0;
     std::printf("| %5d | %-6s | %6.2f | %6.2f | %6.2f | %6.2f | %8.1f | %5.2f %% | %7ld |\n", subscribers,
                 press_keys ? "keys" : "idle", mean, percentile(periods, 0.99), percentile(latency_ms, 0.5),
                 percentile(latency_ms, 0.99), cpu_per_tick_us, 100.0 * cpu / wall, rss);
@@ -214,8 +213,9 @@ int main(int argc, char** argv) {
     double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
     rlimit files{20000, 20000};
     setrlimit(RLIMIT_NOFILE, &files);
-    std::printf("| subscribers | input | tick mean ms | tick p99 ms | latency p50 ms | latency p99 ms |"
-                " poll CPU per tick us | server CPU | server RSS KiB |\n|---|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| subscribers | input | tick mean ms | tick p99 ms | latency p50 ms | latency p99 ms |"
+        " poll CPU per tick us | server CPU | server RSS KiB |\n|---|---|---|---|---|---|---|---|---|\n");
     vantrel::run(1, seconds, false);
     for (int subscribers : {1, 100, 1000}) vantrel::run(subscribers, seconds, true);
 }

@@ -14,8 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool letter = binding.key_code >= 'A' && binding.key_code <= 'Z';
     if (!digit && !letter) std::abort();
     switch (binding.button_mask) {
-    case 0x1000: case 0x2000: case 0x4000: case 0x8000: case 0x0100: case 0x0200: break;
-    default: std::abort();
+        case 0x1000:
+        case 0x2000:
+        case 0x4000:
+        case 0x8000:
+        case 0x0100:
+        case 0x0200: break;
+        default: std::abort();
     }
     return 0;
 }

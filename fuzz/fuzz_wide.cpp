@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (from_wide(to_wide(bytes)) != decode_utf8_lossy(bytes)) std::abort();
     // UTF-16 in (unpaired surrogates included): the UTF-8 out is always valid.
     std::u16string units(size / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) units[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
     std::string text = from_wide(units);
     if (decode_utf8_lossy(text) != text) std::abort();
     trim_white_space(text);

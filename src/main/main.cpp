@@ -35,13 +35,10 @@ int run() {
     if (!started_through_scheme(reinterpret_cast<const char16_t*>(GetCommandLineW()))) START_INSTANT = Clock::now();
 
     std::shared_ptr<HubState> hub = create_hub(Clock::now());
-    spawn_detached([listener = std::make_shared<Socket>(std::move(*listener)), hub]() mutable {
-        accept_loop(std::move(*listener), std::move(hub));
-    });
+    spawn_detached([listener = std::move(*listener), hub]() mutable { accept_loop(std::move(listener), hub); });
 
-    auto source = std::make_shared<std::unique_ptr<InputSource>>(
-        std::make_unique<WinInputSource>(find_controller_entry()));
-    spawn_detached([source, hub]() mutable { poll_loop(std::move(hub), std::move(*source)); });
+    std::unique_ptr<InputSource> source = std::make_unique<WinInputSource>(find_controller_entry());
+    spawn_detached([source = std::move(source), hub]() mutable { poll_loop(hub, std::move(source)); });
 
     HUB = std::move(hub);
     HINSTANCE module = GetModuleHandleW(nullptr);

@@ -9,9 +9,8 @@ void accept_loop(Socket listener, std::shared_ptr<HubState> hub) {
     for (;;) {
         std::optional<Socket> accepted = accept_connection(listener);
         if (!accepted) continue;
-        spawn_detached([hub, socket = std::make_shared<Socket>(std::move(*accepted))]() mutable {
-            handle_connection(std::move(hub), std::move(*socket));
-        });
+        spawn_detached(
+            [hub, socket = std::move(*accepted)]() mutable { handle_connection(std::move(hub), std::move(socket)); });
     }
 }
 

@@ -17,9 +17,9 @@ void append_pad_message(std::string& out, bool connected) {
 
 void append_event_message(std::string& out, const PressEvent& event) {
     switch (event.kind) {
-    case PressKind::Down: out += "data: {\"type\":\"down\",\"source\":\""; break;
-    case PressKind::Up: out += "data: {\"type\":\"up\",\"source\":\""; break;
-    case PressKind::Chest: out += "data: {\"type\":\"chest\",\"source\":\""; break;
+        case PressKind::Down: out += "data: {\"type\":\"down\",\"source\":\""; break;
+        case PressKind::Up: out += "data: {\"type\":\"up\",\"source\":\""; break;
+        case PressKind::Chest: out += "data: {\"type\":\"chest\",\"source\":\""; break;
     }
     out += source_word(event.source);
     if (event.kind == PressKind::Up) {

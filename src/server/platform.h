@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -89,10 +89,21 @@ std::optional<Socket> duplicate_socket(const Socket& socket);
 // read blocked on another handle returns and the peer sees end of stream.
 void shutdown_both(const Socket& socket);
 
-// Runs body on a new detached thread with a 2 MiB stack reservation. A thread
-// that cannot be created is fatal.
-void spawn_detached(std::function<void()> body);
+// Runs entry(argument) on a new detached thread with a 2 MiB stack
+// reservation. A thread that cannot be created is fatal.
+void spawn_detached_entry(void (*entry)(void*), void* argument);
 inline constexpr std::size_t THREAD_STACK_RESERVATION = 2 * 1024 * 1024;
+
+// The same for any callable, move-only ones included; the thread owns it.
+template <typename Body>
+void spawn_detached(Body body) {
+    spawn_detached_entry(
+        [](void* raw) {
+            std::unique_ptr<Body> owned(static_cast<Body*>(raw));
+            (*owned)();
+        },
+        new Body(std::move(body)));
+}
 
 // Waits about `interval`, at the system timer's finest resolution.
 void wait_interval(std::chrono::milliseconds interval);

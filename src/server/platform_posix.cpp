@@ -109,27 +109,29 @@ std::optional<Socket> duplicate_socket(const Socket& socket) {
 
 void shutdown_both(const Socket& socket) { ::shutdown(fd(socket), SHUT_RDWR); }
 
-void spawn_detached(std::function<void()> body) {
+void spawn_detached_entry(void (*entry)(void*), void* argument) {
+    struct Start {
+        void (*entry)(void*);
+        void* argument;
+    };
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     pthread_attr_setstacksize(&attributes, THREAD_STACK_RESERVATION);
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-    auto task = std::make_unique<std::function<void()>>(std::move(body));
     pthread_t thread;
     int error = pthread_create(
         &thread, &attributes,
         [](void* raw) -> void* {
-            std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(raw));
-            (*owned)();
+            std::unique_ptr<Start> start(static_cast<Start*>(raw));
+            start->entry(start->argument);
             return nullptr;
         },
-        task.get());
+        new Start{entry, argument});
     pthread_attr_destroy(&attributes);
     if (error != 0) {
         errno = error;
         fatal_system_error("failed to spawn thread");
     }
-    task.release();
 }
 
 void wait_interval(std::chrono::milliseconds interval) { std::this_thread::sleep_for(interval); }

@@ -53,9 +53,14 @@ struct WaitTimer {
     }
 };
 
-DWORD WINAPI thread_start(LPVOID raw_task) {
-    std::unique_ptr<std::function<void()>> task(static_cast<std::function<void()>*>(raw_task));
-    (*task)();
+struct ThreadStart {
+    void (*entry)(void*);
+    void* argument;
+};
+
+DWORD WINAPI thread_start(LPVOID raw) {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(raw));
+    start->entry(start->argument);
     return 0;
 }
 
@@ -143,12 +148,10 @@ std::optional<Socket> duplicate_socket(const Socket& socket) {
 
 void shutdown_both(const Socket& socket) { shutdown(raw(socket), SD_BOTH); }
 
-void spawn_detached(std::function<void()> body) {
-    auto task = std::make_unique<std::function<void()>>(std::move(body));
-    HANDLE thread = CreateThread(nullptr, THREAD_STACK_RESERVATION, thread_start, task.get(),
+void spawn_detached_entry(void (*entry)(void*), void* argument) {
+    HANDLE thread = CreateThread(nullptr, THREAD_STACK_RESERVATION, thread_start, new ThreadStart{entry, argument},
                                  STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (!thread) fatal_system_error("failed to spawn thread");
-    task.release();
     CloseHandle(thread);
 }
 

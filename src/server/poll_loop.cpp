@@ -13,7 +13,8 @@ std::uint64_t milliseconds_since(Instant start, Instant now) {
     auto age = elapsed(start, now);
     auto seconds = std::chrono::duration_cast<std::chrono::seconds>(age);
     auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(age - seconds);
-    return static_cast<std::uint64_t>(seconds.count()) * 1000 + static_cast<std::uint64_t>(nanoseconds.count()) / 1000000;
+    return static_cast<std::uint64_t>(seconds.count()) * 1000 +
+           static_cast<std::uint64_t>(nanoseconds.count()) / 1000000;
 }
 
 }  // namespace
@@ -41,7 +42,9 @@ void poll_tick(HubState& hub, InputSource& source, PollState& state, Instant now
         return;
     }
     stamp_last_seen(hub, now);
-    TickContext context{.prefix = {}, .sample = source.read_pad(), .source = source,
+    TickContext context{.prefix = {},
+                        .sample = source.read_pad(),
+                        .source = source,
                         .tick_ms = milliseconds_since(hub.started_at, now)};
     PadState sampled = context.sample.connected ? PadState::Connected : PadState::Disconnected;
     if (state.pad_state != sampled) {

@@ -30,30 +30,30 @@ std::string cors_headers(std::string_view origin) {
 void write_plain_response(Socket socket, std::string_view status, std::string_view extra_headers,
                           std::string_view body) {
     const std::string length = std::to_string(body.size());
-    for (std::string_view piece : {std::string_view("HTTP/1.1 "), status,
-                                   std::string_view("\r\nContent-Type: text/plain\r\nContent-Length: "),
-                                   std::string_view(length), std::string_view("\r\nConnection: close\r\n"),
-                                   extra_headers, std::string_view("\r\n"), body}) {
+    for (std::string_view piece :
+         {std::string_view("HTTP/1.1 "), status, std::string_view("\r\nContent-Type: text/plain\r\nContent-Length: "),
+          std::string_view(length), std::string_view("\r\nConnection: close\r\n"), extra_headers,
+          std::string_view("\r\n"), body}) {
         if (!send_all(socket, piece)) break;
     }
 }
 
 void answer_request(Socket socket, HubState& hub, const Request& request) {
     switch (choose_answer(request)) {
-    case Answer::Running: write_plain_response(std::move(socket), STATUS_OK, {}, RUNNING_BODY); break;
-    case Answer::Forbidden: write_plain_response(std::move(socket), STATUS_FORBIDDEN, {}, {}); break;
-    case Answer::EventStream: subscribe(std::move(socket), hub, *request.origin, request.query); break;
-    case Answer::Uninstall:
-        hub.uninstall_requested.store(true);
-        write_plain_response(std::move(socket), STATUS_NO_CONTENT, cors_headers(*request.origin), {});
-        break;
-    case Answer::Preflight:
-        write_plain_response(std::move(socket), STATUS_NO_CONTENT,
-                             cors_headers(*request.origin) + std::string(PREFLIGHT_ADDITION), {});
-        break;
-    case Answer::NotFound:
-        write_plain_response(std::move(socket), STATUS_NOT_FOUND, cors_headers(*request.origin), {});
-        break;
+        case Answer::Running: write_plain_response(std::move(socket), STATUS_OK, {}, RUNNING_BODY); break;
+        case Answer::Forbidden: write_plain_response(std::move(socket), STATUS_FORBIDDEN, {}, {}); break;
+        case Answer::EventStream: subscribe(std::move(socket), hub, *request.origin, request.query); break;
+        case Answer::Uninstall:
+            hub.uninstall_requested.store(true);
+            write_plain_response(std::move(socket), STATUS_NO_CONTENT, cors_headers(*request.origin), {});
+            break;
+        case Answer::Preflight:
+            write_plain_response(std::move(socket), STATUS_NO_CONTENT,
+                                 cors_headers(*request.origin) + std::string(PREFLIGHT_ADDITION), {});
+            break;
+        case Answer::NotFound:
+            write_plain_response(std::move(socket), STATUS_NOT_FOUND, cors_headers(*request.origin), {});
+            break;
     }
 }
 

@@ -14,8 +14,8 @@ namespace vantrel {
 
 inline constexpr std::string_view SITE_ORIGIN = "https://zendry.gg";
 inline constexpr std::string_view TRACKER_URL = "https://zendry.gg/chests";
-inline constexpr std::array<std::string_view, 3> ALLOWED_ORIGINS = {
-    SITE_ORIGIN, "http://localhost:3000", "http://127.0.0.1:3000"};
+inline constexpr std::array<std::string_view, 3> ALLOWED_ORIGINS = {SITE_ORIGIN, "http://localhost:3000",
+                                                                    "http://127.0.0.1:3000"};
 
 inline constexpr std::string_view STATUS_OK = "200 OK";
 inline constexpr std::string_view STATUS_NO_CONTENT = "204 No Content";

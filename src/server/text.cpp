@@ -36,7 +36,8 @@ std::size_t sequence_length(unsigned char lead) {
 char32_t decode_at(std::string_view text, std::size_t at, std::size_t length) {
     static constexpr unsigned char LEAD_MASK[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
     char32_t code_point = static_cast<unsigned char>(text[at]) & LEAD_MASK[length];
-    for (std::size_t i = 1; i < length; ++i) code_point = (code_point << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+    for (std::size_t i = 1; i < length; ++i)
+        code_point = (code_point << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
     return code_point;
 }
 

@@ -35,8 +35,7 @@ void show_tray_menu(HWND window) {
         GetCursorPos(&cursor);
         // Without this the menu stays open when the user clicks elsewhere.
         SetForegroundWindow(window);
-        chosen = static_cast<UINT_PTR>(
-            TrackPopupMenu(menu.get(), MENU_FLAGS, cursor.x, cursor.y, 0, window, nullptr));
+        chosen = static_cast<UINT_PTR>(TrackPopupMenu(menu.get(), MENU_FLAGS, cursor.x, cursor.y, 0, window, nullptr));
         PostMessageW(window, WM_NULL, 0, 0);
     }
     if (chosen == CMD_OPEN_TRACKER) {

@@ -37,10 +37,10 @@ bool is_file(const std::string& path) {
 }
 
 void start_self_removal(const std::string& program_path) {
-    std::optional<std::string> interpreter = find_interpreter(
-        interpreter_search_dirs(program_path, system_folder(GetSystemDirectoryW), system_folder(GetWindowsDirectoryW),
-                                path_variable()),
-        is_file);
+    std::optional<std::string> interpreter =
+        find_interpreter(interpreter_search_dirs(program_path, system_folder(GetSystemDirectoryW),
+                                                 system_folder(GetWindowsDirectoryW), path_variable()),
+                         is_file);
     if (!interpreter) return;
     std::u16string application = to_wide(*interpreter);
     std::u16string command_line = to_wide(uninstall_command_line(program_path));  // writable copy

@@ -15,7 +15,8 @@ constexpr DWORD MODULE_PATH_UNITS = 1024;
 }  // namespace
 
 void register_url_scheme() {
-    for (const RegistryValue& value : scheme_registry_values(exe_path())) set_registry_string(value.key, value.name, value.data);
+    for (const RegistryValue& value : scheme_registry_values(exe_path()))
+        set_registry_string(value.key, value.name, value.data);
 }
 
 void set_registry_string(std::string_view sub_key, const std::optional<std::string>& name, std::string_view data) {
@@ -26,7 +27,8 @@ void set_registry_string(std::string_view sub_key, const std::optional<std::stri
     std::u16string wide_name = name ? to_wide(*name) : std::u16string();
     std::u16string wide_data = to_wide(data);
     RegSetValueExW(key.get(), name ? wide_ptr(wide_name) : nullptr, 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(wide_data.c_str()), static_cast<DWORD>(registry_string_size(wide_data)));
+                   reinterpret_cast<const BYTE*>(wide_data.c_str()),
+                   static_cast<DWORD>(registry_string_size(wide_data)));
 }
 
 std::string exe_path() {

@@ -27,7 +27,8 @@ GetStateFn find_controller_entry() {
     for (const wchar_t* name : XINPUT_LIBRARIES) {
         // A library without the entry stays loaded; none is ever released.
         if (HMODULE library = LoadLibraryW(name)) {
-            if (FARPROC entry = GetProcAddress(library, "XInputGetState")) return reinterpret_cast<GetStateFn>(reinterpret_cast<void*>(entry));
+            if (FARPROC entry = GetProcAddress(library, "XInputGetState"))
+                return reinterpret_cast<GetStateFn>(reinterpret_cast<void*>(entry));
         }
     }
     return nullptr;

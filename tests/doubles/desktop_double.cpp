@@ -3,6 +3,9 @@
 //   desktop_double game <class> <title>   then stdin lines: down <vk> | up <vk> | quit
 //   desktop_double tray <lparam>          posts the tray callback message
 //   desktop_double menu-last              opens the tray menu and picks its last item
+//   desktop_double fake-shell <ms>        plays a restarted shell: owns the tray window,
+//                                         announces "TaskbarCreated" and prints every
+//                                         tray call it then receives ("tray <operation>")
 #include <windows.h>
 
 #include <cstdio>
@@ -45,13 +48,42 @@ int game(const wchar_t* class_name, const wchar_t* title) {
     char line[128];
     while (std::fgets(line, sizeof line, stdin)) {
         unsigned key = 0;
-        if (std::sscanf(line, "down %x", &key) == 1) press(static_cast<WORD>(key), true);
-        else if (std::sscanf(line, "up %x", &key) == 1) press(static_cast<WORD>(key), false);
-        else if (std::strncmp(line, "front", 5) == 0) SetForegroundWindow(window);
-        else if (std::strncmp(line, "quit", 4) == 0) break;
+        if (std::sscanf(line, "down %x", &key) == 1)
+            press(static_cast<WORD>(key), true);
+        else if (std::sscanf(line, "up %x", &key) == 1)
+            press(static_cast<WORD>(key), false);
+        else if (std::strncmp(line, "front", 5) == 0)
+            SetForegroundWindow(window);
+        else if (std::strncmp(line, "quit", 4) == 0)
+            break;
         pump();
         std::printf("ok\n");
         std::fflush(stdout);
+    }
+    return 0;
+}
+
+LRESULT CALLBACK shell_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_COPYDATA) {
+        std::printf("tray %lu\n", static_cast<unsigned long>(reinterpret_cast<COPYDATASTRUCT*>(lparam)->dwData));
+        std::fflush(stdout);
+        return TRUE;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+int fake_shell(DWORD listen_ms) {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = shell_proc;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&window_class);
+    CreateWindowExW(0, L"Shell_TrayWnd", L"", 0, 0, 0, 0, 0, nullptr, nullptr, window_class.hInstance, nullptr);
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    DWORD until = GetTickCount() + listen_ms;
+    while (GetTickCount() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        pump();
     }
     return 0;
 }
@@ -62,6 +94,7 @@ HWND program_window() { return FindWindowW(L"Vantrel", nullptr); }
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wstring(argv[1]) == L"game") return game(argv[2], argv[3]);
+    if (argc == 3 && std::wstring(argv[1]) == L"fake-shell") return fake_shell(std::wcstoul(argv[2], nullptr, 0));
     HWND window = program_window();
     if (!window) return 2;
     if (argc == 3 && std::wstring(argv[1]) == L"tray") {

@@ -1,6 +1,7 @@
 """The desktop side of the real program: registration, auto-open, idle exit,
 uninstall and the tray icon's click and menu."""
 import os
+import subprocess
 import time
 import unittest
 
@@ -97,6 +98,17 @@ class TrayIcon(VantrelTest):
         time.sleep(2)
         self.assertEqual(self.opened_pages(), before)
         self.assertIsNone(program.poll())
+
+
+class ShellRestart(VantrelTest):
+    def test_icon_is_added_again_when_a_new_shell_announces_itself(self):
+        self.start("zendry-chests:")
+        # The stand-in shell owns the tray window, broadcasts "TaskbarCreated"
+        # as a restarted shell does, and prints each tray call it receives.
+        shell = self.helper("fake-shell", "3000", stdout=subprocess.PIPE, text=True)
+        calls = shell.communicate(timeout=60)[0].split()
+        self.assertEqual(shell.returncode, 0)
+        self.assertEqual(calls, ["tray", "0"])  # exactly one NIM_ADD
 
 
 if __name__ == "__main__":

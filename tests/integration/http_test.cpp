@@ -16,8 +16,9 @@ using test::read_until_closed;
 using test::send_text;
 
 std::string plain(std::string_view status, std::string_view extra, std::string_view body) {
-    return "HTTP/1.1 " + std::string(status) + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n" + std::string(extra) + "\r\n" + std::string(body);
+    return "HTTP/1.1 " + std::string(status) +
+           "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n" + std::string(extra) + "\r\n" + std::string(body);
 }
 
 std::string cors(std::string_view origin) {
@@ -35,8 +36,9 @@ std::string head(std::string_view method, std::string_view path, std::optional<s
 }
 
 TEST(Routes, RunningAnswerOnlyForOtherClientsOnRoot) {
-    EXPECT_EQ(RUNNING, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\nConnection: close\r\n\r\n"
-                       "Vantrel is running.\n");
+    EXPECT_EQ(RUNNING,
+              "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\nConnection: close\r\n\r\n"
+              "Vantrel is running.\n");
     LoopbackServer server;
     const struct {
         std::string head;
@@ -124,9 +126,7 @@ TEST(HeadReading, BareLineFeedsNeverCompleteTheHead) {
 
 TEST(HeadReading, PeerClosingMidHeadGetsNoAnswer) {
     LoopbackServer server;
-    {
-        auto client = server.request("GET / HTTP/1.1\r\nOrig");
-    }
+    { auto client = server.request("GET / HTTP/1.1\r\nOrig"); }
     server.join();  // the connection thread ends
     auto client = server.request("GET / HTTP/1.1\r\n");
     shutdown_both(client);

@@ -37,7 +37,8 @@ TEST(Platform, ClaimedPortCannotBeBoundAgainEvenWithAddressReuse) {
 #ifdef _WIN32
     Socket intruder(static_cast<NativeSocket>(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)));
     BOOL on = TRUE;
-    setsockopt(static_cast<SOCKET>(intruder.get()), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
+    setsockopt(static_cast<SOCKET>(intruder.get()), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on),
+               sizeof on);
     EXPECT_NE(bind(static_cast<SOCKET>(intruder.get()), bound, sizeof address), 0);
 #else
     Socket intruder(static_cast<NativeSocket>(::socket(AF_INET, SOCK_STREAM, 0)));

@@ -23,15 +23,16 @@ using test::send_text;
 const std::string DEV = "http://localhost:3000";
 
 std::string plain(std::string_view status, std::string_view extra) {
-    return "HTTP/1.1 " + std::string(status) + "\r\nContent-Type: text/plain\r\nContent-Length: 0\r\nConnection: close\r\n" +
-           std::string(extra) + "\r\n";
+    return "HTTP/1.1 " + std::string(status) +
+           "\r\nContent-Type: text/plain\r\nContent-Length: 0\r\nConnection: close\r\n" + std::string(extra) + "\r\n";
 }
 std::string cors(std::string_view origin) {
     return "Access-Control-Allow-Origin: " + std::string(origin) +
            "\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n";
 }
-const std::string RUNNING = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\nConnection: close\r\n\r\n"
-                            "Vantrel is running.\n";
+const std::string RUNNING =
+    "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\nConnection: close\r\n\r\n"
+    "Vantrel is running.\n";
 const std::string FORBIDDEN = plain("403 Forbidden", "");
 const std::string SILENT = "";  // closed without an answer
 std::string not_found(std::string_view origin) { return plain("404 Not Found", cors(origin)); }
@@ -96,10 +97,10 @@ TEST(HostileHeads, EachGetsItsAnswerOrASilentClose) {
         {"oversize garbage with space", padded("X ", 'z', HEAD_LIMIT), FORBIDDEN},
         {"many header lines", many_headers, preflight(DEV)},
         {"Origin: null", "OPTIONS / HTTP/1.1\r\nOrigin: null\r\n\r\n", FORBIDDEN},
-        {"allowed then foreign origin", "OPTIONS / HTTP/1.1\r\nOrigin: " + DEV + "\r\nOrigin: https://evil.example\r\n\r\n",
-         preflight(DEV)},
-        {"foreign then allowed origin", "OPTIONS / HTTP/1.1\r\nOrigin: https://evil.example\r\nOrigin: " + DEV + "\r\n\r\n",
-         FORBIDDEN},
+        {"allowed then foreign origin",
+         "OPTIONS / HTTP/1.1\r\nOrigin: " + DEV + "\r\nOrigin: https://evil.example\r\n\r\n", preflight(DEV)},
+        {"foreign then allowed origin",
+         "OPTIONS / HTTP/1.1\r\nOrigin: https://evil.example\r\nOrigin: " + DEV + "\r\n\r\n", FORBIDDEN},
         {"origin list", "OPTIONS / HTTP/1.1\r\nOrigin: " + DEV + ", https://evil.example\r\n\r\n", FORBIDDEN},
         {"origin with trailing slash", "OPTIONS / HTTP/1.1\r\nOrigin: http://localhost:3000/\r\n\r\n", FORBIDDEN},
         {"origin in capitals", "OPTIONS / HTTP/1.1\r\nOrigin: HTTP://LOCALHOST:3000\r\n\r\n", FORBIDDEN},
@@ -109,7 +110,8 @@ TEST(HostileHeads, EachGetsItsAnswerOrASilentClose) {
         {"folded origin line", "OPTIONS / HTTP/1.1\r\nOrigin:\r\n " + DEV + "\r\n\r\n", FORBIDDEN},
         {"CR inside origin", "OPTIONS / HTTP/1.1\r\nOrigin: http://localhost:3000\rX\r\n\r\n", FORBIDDEN},
         {"CR at the end of origin is trimmed", "OPTIONS / HTTP/1.1\r\nOrigin: " + DEV + "\r\r\n\r\n", preflight(DEV)},
-        {"no-break spaces around origin", "OPTIONS / HTTP/1.1\r\nOrigin:\xC2\xA0" + DEV + "\xC2\xA0\r\n\r\n", preflight(DEV)},
+        {"no-break spaces around origin", "OPTIONS / HTTP/1.1\r\nOrigin:\xC2\xA0" + DEV + "\xC2\xA0\r\n\r\n",
+         preflight(DEV)},
         {"invalid UTF-8 after origin", "OPTIONS / HTTP/1.1\r\nOrigin: " + DEV + "\xFF\r\n\r\n", FORBIDDEN},
         {"overlong slash in path", "GET \xC0\xAF HTTP/1.1\r\n\r\n", FORBIDDEN},
         {"dot segments", "GET /../events HTTP/1.1\r\nOrigin: " + DEV + "\r\n\r\n", not_found(DEV)},
@@ -148,7 +150,8 @@ TEST(Load, ThousandClientsAtOnceEachGetTheirAnswer) {
         std::vector<Socket> clients;
         for (std::size_t i = 0; i < 1000; ++i) {
             clients.push_back(server.connect_client());
-            send_text(clients[i], i % 2 ? "GET / HTTP/1.1\r\n\r\n" : "OPTIONS /x HTTP/1.1\r\nOrigin: " + DEV + "\r\n\r\n");
+            send_text(clients[i],
+                      i % 2 ? "GET / HTTP/1.1\r\n\r\n" : "OPTIONS /x HTTP/1.1\r\nOrigin: " + DEV + "\r\n\r\n");
         }
         for (std::size_t i = 0; i < clients.size(); ++i)
             ASSERT_EQ(read_until_closed(clients[i]), i % 2 ? RUNNING : preflight(DEV)) << i;

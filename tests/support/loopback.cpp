@@ -34,9 +34,8 @@ LoopbackServer::~LoopbackServer() {
 
 void LoopbackServer::serve(Socket accepted) {
     std::lock_guard lock(threads_lock_);
-    threads_.emplace_back([hub = hub, socket = std::move(accepted)]() mutable {
-        handle_connection(std::move(hub), std::move(socket));
-    });
+    threads_.emplace_back(
+        [hub = hub, socket = std::move(accepted)]() mutable { handle_connection(std::move(hub), std::move(socket)); });
 }
 
 Socket LoopbackServer::connect() {

@@ -45,9 +45,10 @@ TEST(RemoveSubscriber, RemovesByIdAndKeepsOrder) {
 TEST(Origins, OnlyExactAllowedOriginsPass) {
     for (const char* allowed : {"https://zendry.gg", "http://localhost:3000", "http://127.0.0.1:3000"})
         EXPECT_TRUE(origin_allowed(std::string(allowed))) << allowed;
-    for (const char* refused : {"https://zendry.gg/", "https://Zendry.gg", "HTTPS://zendry.gg", "http://zendry.gg",
-                                "https://zendry.gg:443", "http://localhost:3001", "http://localhost", "http://LOCALHOST:3000",
-                                "http://127.0.0.1:3000/", "https://localhost:3000", "null", "", " http://localhost:3000"})
+    for (const char* refused :
+         {"https://zendry.gg/", "https://Zendry.gg", "HTTPS://zendry.gg", "http://zendry.gg", "https://zendry.gg:443",
+          "http://localhost:3001", "http://localhost", "http://LOCALHOST:3000", "http://127.0.0.1:3000/",
+          "https://localhost:3000", "null", "", " http://localhost:3000"})
         EXPECT_FALSE(origin_allowed(std::string(refused))) << refused;
     EXPECT_FALSE(origin_allowed(std::nullopt));
 }

@@ -40,8 +40,8 @@ void run_steps(const std::vector<Step>& steps, std::uint64_t hold_ms = 400) {
 const std::string DOWN = "data: {\"type\":\"down\",\"source\":\"key\"}\n\n";
 const std::string CHEST = "data: {\"type\":\"chest\",\"source\":\"key\"}\n\n";
 std::string up(std::uint64_t ms, bool game) {
-    return "data: {\"type\":\"up\",\"source\":\"key\",\"ms\":" + std::to_string(ms) + ",\"game\":" + (game ? "true" : "false") +
-           "}\n\n";
+    return "data: {\"type\":\"up\",\"source\":\"key\",\"ms\":" + std::to_string(ms) +
+           ",\"game\":" + (game ? "true" : "false") + "}\n\n";
 }
 
 TEST(TrackPress, ChestOnFirstTickAtOrPastThresholdWithGameInFront) {
@@ -54,7 +54,10 @@ TEST(TrackPress, ChestOnFirstTickAtOrPastThresholdWithGameInFront) {
 }
 
 TEST(TrackPress, ThresholdReachedBetweenTicksFiresOnTheNextTick) {
-    run_steps({{1000, true, true, DOWN}, {1390, true, true, ""}, {1410, true, true, CHEST}, {1500, false, false, up(500, false)}});
+    run_steps({{1000, true, true, DOWN},
+               {1390, true, true, ""},
+               {1410, true, true, CHEST},
+               {1500, false, false, up(500, false)}});
 }
 
 TEST(TrackPress, NoChestWhenGameIsNotInFrontAtTheThresholdTick) {
@@ -66,7 +69,8 @@ TEST(TrackPress, NoChestWhenGameIsNotInFrontAtTheThresholdTick) {
 }
 
 TEST(TrackPress, ShortPressGivesDownAndUpWithRealDuration) {
-    run_steps({{20, true, true, DOWN}, {40, true, true, ""}, {260, false, true, up(240, true)}, {280, false, true, ""}});
+    run_steps(
+        {{20, true, true, DOWN}, {40, true, true, ""}, {260, false, true, up(240, true)}, {280, false, true, ""}});
 }
 
 TEST(TrackPress, LongHoldGivesOneDownOneChestOneUp) {
@@ -88,9 +92,7 @@ TEST(TrackPress, NewPressClearsChestCheck) {
                {860, false, true, up(420, true)}});
 }
 
-TEST(TrackPress, ExactHoldCounts) {
-    run_steps({{0, true, true, DOWN}, {50, true, true, CHEST}}, 50);
-}
+TEST(TrackPress, ExactHoldCounts) { run_steps({{0, true, true, DOWN}, {50, true, true, CHEST}}, 50); }
 
 TEST(TrackPress, FocusIsAskedOnlyAtThresholdTestAndRelease) {
     PressState state;

@@ -19,12 +19,15 @@ struct ParseCase {
 TEST(ParseRequest, SplitsRequestLineAndFindsOrigin) {
     const ParseCase cases[] = {
         {"plain", "GET /events?key=q HTTP/1.1\r\nHost: x\r\n\r\n", "GET", "/events?key=q", "/events", "key=q", {}},
-        {"origin", "GET / HTTP/1.1\r\nOrigin: http://localhost:3000\r\n\r\n", "GET", "/", "/", "", "http://localhost:3000"},
+        {"origin", "GET / HTTP/1.1\r\nOrigin: http://localhost:3000\r\n\r\n", "GET", "/", "/", "",
+         "http://localhost:3000"},
         {"lower-case name", "GET / HTTP/1.1\r\norigin:http://a\r\n\r\n", "GET", "/", "/", "", "http://a"},
-        {"capital name, padded value", "GET / HTTP/1.1\r\nORIGIN: \t http://a \t\r\n\r\n", "GET", "/", "/", "", "http://a"},
-        {"unicode space trimmed", "GET / HTTP/1.1\r\nOrigin:\xC2\xA0\xE3\x80\x80http://a\xE2\x80\xA8\r\n\r\n", "GET", "/", "/", "",
+        {"capital name, padded value", "GET / HTTP/1.1\r\nORIGIN: \t http://a \t\r\n\r\n", "GET", "/", "/", "",
          "http://a"},
-        {"first of two origins", "GET / HTTP/1.1\r\nOrigin: http://a\r\nOrigin: http://b\r\n\r\n", "GET", "/", "/", "", "http://a"},
+        {"unicode space trimmed", "GET / HTTP/1.1\r\nOrigin:\xC2\xA0\xE3\x80\x80http://a\xE2\x80\xA8\r\n\r\n", "GET",
+         "/", "/", "", "http://a"},
+        {"first of two origins", "GET / HTTP/1.1\r\nOrigin: http://a\r\nOrigin: http://b\r\n\r\n", "GET", "/", "/", "",
+         "http://a"},
         {"name then space is no origin", "GET / HTTP/1.1\r\nOrigin : http://a\r\n\r\n", "GET", "/", "/", "", {}},
         {"longer name is no origin", "GET / HTTP/1.1\r\nX-Origin: http://a\r\n\r\n", "GET", "/", "/", "", {}},
         {"empty value is present", "GET / HTTP/1.1\r\nOrigin:\r\n\r\n", "GET", "/", "/", "", ""},
@@ -34,8 +37,13 @@ TEST(ParseRequest, SplitsRequestLineAndFindsOrigin) {
         {"no version", "GET /x\r\n\r\n", "GET", "/x", "/x", "", {}},
         {"query split at first ?", "GET /a?b?c HTTP/1.1\r\n\r\n", "GET", "/a?b?c", "/a", "b?c", {}},
         {"nothing decoded", "GET /%65vents?a+b HTTP/1.1\r\n\r\n", "GET", "/%65vents?a+b", "/%65vents", "a+b", {}},
-        {"invalid UTF-8 replaced per subpart", "G\xFF\xE0\x80T /\xF0\x9F\x98 x\r\n\r\n", "G\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDT",
-         "/\xEF\xBF\xBD", "/\xEF\xBF\xBD", "", {}},
+        {"invalid UTF-8 replaced per subpart",
+         "G\xFF\xE0\x80T /\xF0\x9F\x98 x\r\n\r\n",
+         "G\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDT",
+         "/\xEF\xBF\xBD",
+         "/\xEF\xBF\xBD",
+         "",
+         {}},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -62,10 +70,10 @@ TEST(DecodeUtf8, ReplacesEachMaximalInvalidSubpart) {
         {"\xC3\xA9", "\xC3\xA9"},
         {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
         {"\x80", "\xEF\xBF\xBD"},
-        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},          // overlong lead is invalid on its own
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // overlong lead is invalid on its own
         {"\xE0\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // E0 needs A0..BF next
         {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // surrogate
-        {"\xF0\x9F\x98", "\xEF\xBF\xBD"},                  // truncated: one replacement
+        {"\xF0\x9F\x98", "\xEF\xBF\xBD"},                          // truncated: one replacement
         {"\xF0\x9F\x98x", "\xEF\xBF\xBDx"},
         {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // past U+10FFFF
         {"\xFF", "\xEF\xBF\xBD"},

@@ -18,7 +18,9 @@ using namespace std::chrono_literals;
 TEST(Wide, RoundTripsAndReplacesUnpairedSurrogates) {
     EXPECT_EQ(to_wide("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), u"a\u00E9\u20AC\U0001F600");
     EXPECT_EQ(from_wide(u"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_EQ(from_wide(std::u16string{u'a', 0xD800, u'b'}), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(from_wide(std::u16string{u'a', 0xD800, u'b'}),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(from_wide(std::u16string{0xDC00, 0xD83D}), "\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(to_wide("x\xFFy"), u"x\uFFFDy");
     EXPECT_EQ(to_wide("").c_str()[0], u'\0');
@@ -80,7 +82,9 @@ TEST(GameWindow, ClassOrTitleAfterLeadingWhiteSpace) {
     EXPECT_TRUE(is_game_window("UnrealWindow", ""));
     EXPECT_TRUE(is_game_window("UnrealWindow", "Anything"));
     EXPECT_TRUE(is_game_window("Other", "Fortnite"));
-    EXPECT_TRUE(is_game_window("Other", " \t\xC2\xA0\xE3\x80\x80" "Fortnite  "));
+    EXPECT_TRUE(is_game_window("Other",
+                               " \t\xC2\xA0\xE3\x80\x80"
+                               "Fortnite  "));
     EXPECT_TRUE(is_game_window("", "FortniteClient-Win64-Shipping"));
     EXPECT_FALSE(is_game_window("unrealwindow", ""));
     EXPECT_FALSE(is_game_window("UnrealWindow2", ""));

@@ -19,9 +19,9 @@ TEST(SplitCommandLine, FollowsThePlatformRules) {
         {u"p a\tb  \t c", {u"p", u"a", u"b", u"c"}},
         {u"p \"a b\" c", {u"p", u"a b", u"c"}},
         {u"p \"a \"\"quoted\"\" b\"", {u"p", u"a \"quoted\" b"}},
-        {u"p a\\\\\"b c\"", {u"p", u"a\\b c"}},        // 2 backslashes + quote: one backslash, quote toggles
-        {u"p a\\\\\\\"b", {u"p", u"a\\\"b"}},          // 3 backslashes + quote: one backslash, literal quote
-        {u"p a\\b\\\\c", {u"p", u"a\\b\\\\c"}},        // backslashes not before a quote are literal
+        {u"p a\\\\\"b c\"", {u"p", u"a\\b c"}},  // 2 backslashes + quote: one backslash, quote toggles
+        {u"p a\\\\\\\"b", {u"p", u"a\\\"b"}},    // 3 backslashes + quote: one backslash, literal quote
+        {u"p a\\b\\\\c", {u"p", u"a\\b\\\\c"}},  // backslashes not before a quote are literal
         {u"p a\\", {u"p", u"a\\"}},
         {u"p \"\"", {u"p", u""}},
         {u"p \"unterminated arg", {u"p", u"unterminated arg"}},
@@ -43,9 +43,9 @@ TEST(StartOrigin, SchemeArgumentAnywhereAfterTheProgramMarksASchemeStart) {
 }
 
 TEST(StartOrigin, EverythingElseIsADirectStart) {
-    for (const char16_t* line : {u"", u"v.exe", u"v.exe ZENDRY-CHESTS:x", u"v.exe zendry-chests", u"v.exe zendry-chest:",
-                                 u"v.exe \" zendry-chests:\"", u"zendry-chests:v.exe", u"\"zendry-chests:x\"",
-                                 u"v.exe xzendry-chests:"}) {
+    for (const char16_t* line :
+         {u"", u"v.exe", u"v.exe ZENDRY-CHESTS:x", u"v.exe zendry-chests", u"v.exe zendry-chest:",
+          u"v.exe \" zendry-chests:\"", u"zendry-chests:v.exe", u"\"zendry-chests:x\"", u"v.exe xzendry-chests:"}) {
         SCOPED_TRACE(std::string(line, line + std::char_traits<char16_t>::length(line)));
         EXPECT_FALSE(started_through_scheme(line));
     }
