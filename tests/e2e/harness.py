@@ -166,6 +166,9 @@ class VantrelTest(unittest.TestCase):
             if process.poll() is None:
                 process.kill()
                 process.wait()
+            for stream in (process.stdin, process.stdout):
+                if stream:
+                    stream.close()
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def wine_path(self, path):
