@@ -75,6 +75,14 @@ std::string decode_utf8_lossy(std::string_view bytes) {
     return text;
 }
 
+char32_t next_code_point(std::string_view valid_utf8, std::size_t& at) {
+    std::size_t length = sequence_length(static_cast<unsigned char>(valid_utf8[at]));
+    if (at + length > valid_utf8.size()) length = valid_utf8.size() - at;
+    char32_t code_point = decode_at(valid_utf8, at, length);
+    at += length;
+    return code_point;
+}
+
 bool is_white_space(char32_t c) {
     return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
            (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
@@ -83,9 +91,9 @@ bool is_white_space(char32_t c) {
 std::string_view trim_leading_white_space(std::string_view text) {
     std::size_t at = 0;
     while (at < text.size()) {
-        std::size_t length = sequence_length(static_cast<unsigned char>(text[at]));
-        if (at + length > text.size() || !is_white_space(decode_at(text, at, length))) break;
-        at += length;
+        std::size_t next = at;
+        if (!is_white_space(next_code_point(text, next))) break;
+        at = next;
     }
     return text.substr(at);
 }

@@ -10,6 +10,9 @@ namespace vantrel {
 // U+FFFD, so the result is always valid UTF-8.
 std::string decode_utf8_lossy(std::string_view bytes);
 
+// Decodes the code point at `at` of valid UTF-8 text and moves `at` past it.
+char32_t next_code_point(std::string_view valid_utf8, std::size_t& at);
+
 // The Unicode White_Space property.
 bool is_white_space(char32_t code_point);
 

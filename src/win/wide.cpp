@@ -33,12 +33,8 @@ std::u16string to_wide(std::string_view text) {
     const std::string valid = decode_utf8_lossy(text);
     std::u16string units;
     units.reserve(valid.size());
-    for (std::size_t i = 0; i < valid.size();) {
-        auto lead = static_cast<unsigned char>(valid[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(valid[i + k]) & 0x3F);
-        i += length;
+    for (std::size_t at = 0; at < valid.size();) {
+        char32_t c = next_code_point(valid, at);
         if (c < 0x10000) {
             units += static_cast<char16_t>(c);
         } else {
