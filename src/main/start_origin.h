@@ -1,6 +1,8 @@
 // Was this copy started through the URL scheme or directly?
 #pragma once
 
+#include "../win/scheme.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +10,8 @@
 namespace vantrel {
 
 inline constexpr std::string_view SCHEME_PREFIX = "zendry-chests:";
+static_assert(SCHEME_PREFIX.starts_with(URL_SCHEME) && SCHEME_PREFIX.size() == URL_SCHEME.size() + 1 &&
+              SCHEME_PREFIX.back() == ':');
 
 // Splits a command line by the platform's standard rules: the program path
 // first (quotes removed, backslashes literal), then the arguments.

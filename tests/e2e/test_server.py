@@ -1,10 +1,9 @@
 """The real program as a plain HTTP client and a second copy see it."""
+import os
 import socket
 import subprocess
-import os
 
-from harness import (ALLOWED, BUILD, HELLO, PORT, STREAM_HEAD, Stream, VantrelTest, answering, cors, get, plain,
-                     wait_for)
+from harness import ALLOWED, BUILD, HELLO, PORT, STREAM_HEAD, Stream, VantrelTest, answering, cors, get, plain
 
 
 class Server(VantrelTest):
@@ -47,4 +46,5 @@ class Server(VantrelTest):
 
 if __name__ == "__main__":
     import unittest
+
     unittest.main()
