@@ -54,7 +54,11 @@ async function waitFor(check, timeoutMs, what) {
   assert.fail(`timed out waiting for ${what}`);
 }
 
-test("reference page shows the helper, controller and chests, and other origins get nothing", async (t) => {
+// A deadline of its own, so a hang fails this test with a message instead of
+// being killed from outside with Wine processes left behind.
+const deadline = { timeout: 240000 };
+
+test("reference page shows the helper, controller and chests, and other origins get nothing", deadline, async (t) => {
   const env = { ...process.env, WINEDEBUG: "-all", WINEDLLOVERRIDES: "xinput1_4=n,b" };
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), "vantrel browser "));
   const exe = path.join(dir, "vantrel.exe");
@@ -71,6 +75,11 @@ test("reference page shows the helper, controller and chests, and other origins 
     await browser?.close();
     for (const child of children) child.kill("SIGKILL");
     for (const server of servers) server.close();
+    try {
+      execFileSync("wineserver", ["-k"], { env, stdio: "ignore", timeout: 30000 });
+    } catch {
+      // No server left to kill.
+    }
     fs.rmSync(dir, { recursive: true, force: true });
   });
 

@@ -3,11 +3,16 @@
 Each test gets the program copied into a fresh folder whose path holds a
 space, an xdg-open stand-in that records every page the program opens, and
 helpers to speak HTTP and SSE to it as a tracker page would.
+
+No test may hang: each one has a deadline, and each ends by killing every
+process left in the Wine prefix, so one stuck test cannot stall the rest.
 """
 import os
 import shutil
+import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -22,6 +27,7 @@ STREAM_HEAD = (
 )
 HELLO = 'data: {"type":"hello","version":"1.1.0"}\n\n'
 SCHEME_KEY = r"HKCU\Software\Classes\zendry-chests"
+TEST_DEADLINE_S = 240  # the longest test waits out the 90 s idle exit
 
 
 def wine_env(extra=None):
@@ -36,8 +42,29 @@ def wine_env(extra=None):
 def ensure_prefix():
     env = wine_env()
     if not os.path.exists(os.path.join(env["WINEPREFIX"], "system.reg")):
-        subprocess.run(["wineboot", "-i"], env=env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run(["wineserver", "-w"], env=env)
+        subprocess.run(["wineboot", "-i"], env=env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=300)
+
+
+def end_wine():
+    """Kills every process in the prefix and waits, boundedly, for the server to go."""
+    env = wine_env()
+    for command in (["wineserver", "-k"], ["wineserver", "-w"]):
+        try:
+            subprocess.run(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        except subprocess.TimeoutExpired:
+            pass
+
+
+def wine_processes():
+    """The Wine processes still alive: the best clue to why a test hung or waited in vain."""
+    ps = subprocess.run(["ps", "-eo", "pid,stat,etime,args"], capture_output=True, text=True, timeout=30).stdout
+    return "\n".join(line for line in ps.splitlines() if ".exe" in line or "wine" in line)
+
+
+def past_deadline(signum, frame):
+    print("\nprocesses at the deadline:\n" + wine_processes(), file=sys.stderr)
+    raise TimeoutError(f"test ran past its {TEST_DEADLINE_S} s deadline")
 
 
 def port_free():
@@ -142,6 +169,12 @@ class VantrelTest(unittest.TestCase):
     with_controller = False
 
     def setUp(self):
+        self.processes = []
+        self.dir = None
+        self.addCleanup(self.clean_up)
+        signal.signal(signal.SIGALRM, past_deadline)
+        signal.alarm(TEST_DEADLINE_S)
+        end_wine()  # anything a run killed from outside left behind
         ensure_prefix()
         self.assertTrue(wait_for(port_free, 30), "port 47321 still held from an earlier test")
         self.dir = tempfile.mkdtemp(prefix="vantrel e2e ")
@@ -159,9 +192,9 @@ class VantrelTest(unittest.TestCase):
         os.chmod(os.path.join(self.bin, "xdg-open"), 0o755)
         self.env = wine_env({"PATH": self.bin + os.pathsep + os.environ["PATH"],
                              "WINEDLLOVERRIDES": "xinput1_4=n,b" if self.with_controller else ""})
-        self.processes = []
 
-    def tearDown(self):
+    def clean_up(self):
+        signal.alarm(0)
         for process in self.processes:
             if process.poll() is None:
                 process.kill()
@@ -169,10 +202,21 @@ class VantrelTest(unittest.TestCase):
             for stream in (process.stdin, process.stdout):
                 if stream:
                     stream.close()
-        shutil.rmtree(self.dir, ignore_errors=True)
+        end_wine()
+        if self.dir:
+            shutil.rmtree(self.dir, ignore_errors=True)
+
+    def wine_output(self, command):
+        """Runs a Wine tool and returns its exit code and output. The output goes
+        through a file, not a pipe: a Wine daemon the tool starts would inherit
+        a pipe and keep it open long after the tool is done."""
+        with tempfile.TemporaryFile() as out:
+            code = subprocess.run(command, env=self.env, stdout=out, stderr=subprocess.DEVNULL, timeout=60).returncode
+            out.seek(0)
+            return code, out.read().decode(errors="replace").replace("\r", "")
 
     def wine_path(self, path):
-        return subprocess.run(["winepath", "-w", path], env=self.env, capture_output=True, text=True).stdout.strip()
+        return self.wine_output(["winepath", "-w", path])[1].strip()
 
     def start(self, *args, wait=True):
         process = subprocess.Popen(["wine", self.exe, *args], env=self.env, stdout=subprocess.DEVNULL,
@@ -198,5 +242,5 @@ class VantrelTest(unittest.TestCase):
             return []
 
     def registry(self):
-        result = subprocess.run(["wine", "reg", "query", SCHEME_KEY, "/s"], env=self.env, capture_output=True)
-        return result.stdout.decode(errors="replace").replace("\r", "") if result.returncode == 0 else None
+        code, output = self.wine_output(["wine", "reg", "query", SCHEME_KEY, "/s"])
+        return output if code == 0 else None

@@ -5,7 +5,7 @@ import subprocess
 import time
 import unittest
 
-from harness import ALLOWED, HELLO, STREAM_HEAD, Stream, VantrelTest, cors, get, plain, wait_for
+from harness import ALLOWED, HELLO, STREAM_HEAD, Stream, VantrelTest, cors, get, plain, wait_for, wine_processes
 
 TRACKER_URL = "https://zendry.gg/chests"
 
@@ -75,7 +75,8 @@ class Uninstall(VantrelTest):
                          plain("204 No Content", cors(ALLOWED), ""))
         self.assertEqual(program.wait(timeout=10), 0)
         self.assertIsNone(self.registry())
-        self.assertTrue(wait_for(lambda: not os.path.exists(self.exe), 30), "the exe was not deleted")
+        self.assertTrue(wait_for(lambda: not os.path.exists(self.exe), 60),
+                        "the exe was not deleted; still running:\n" + wine_processes())
 
 
 class TrayIcon(VantrelTest):
