@@ -208,7 +208,7 @@ class VantrelTest(unittest.TestCase):
 
     def wine_output(self, command):
         """Runs a Wine tool and returns its exit code and output. The output goes
-        through a file, not a pipe: a Wine daemon the tool starts would inherit
+        through a file, not a pipe: a Wine daemon the tool starts could inherit
         a pipe and keep it open long after the tool is done."""
         with tempfile.TemporaryFile() as out:
             code = subprocess.run(command, env=self.env, stdout=out, stderr=subprocess.DEVNULL, timeout=60).returncode
