@@ -53,10 +53,15 @@ int run() {
     window_class.lpszClassName = WINDOW_CLASS.data();
     RegisterClassExW(&window_class);
     HWND window = CreateWindowExW(0, WINDOW_CLASS.data(), L"Vantrel", 0, 0, 0, 0, 0, nullptr, nullptr, module, nullptr);
+    // Without the window or its timer nothing could ever end the program,
+    // and it would hold the port for good.
+    if (!window) fatal_system_error("cannot create the window");
 
     LAST_SUBSCRIBER_COUNT.store(0);
+    // A taskbar that does not exist yet (at logon) is no reason to end: the
+    // icon comes with its "TaskbarCreated" broadcast.
     set_tray_icon(window, NIM_ADD, false);
-    SetTimer(window, TIMER_ID, TIMER_PERIOD_MS, nullptr);
+    if (!SetTimer(window, TIMER_ID, TIMER_PERIOD_MS, nullptr)) fatal_system_error("cannot start the timer");
 
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

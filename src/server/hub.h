@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -39,6 +40,7 @@ struct HubState {
     std::mutex last_seen_lock;
     std::optional<Instant> last_seen;
     std::atomic<bool> uninstall_requested{false};
+    std::atomic<std::size_t> live_connections{0};  // connection threads alive, subscribers included
 };
 
 std::shared_ptr<HubState> create_hub(Instant now);

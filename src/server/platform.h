@@ -85,6 +85,10 @@ std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t siz
 // A second handle to the same connection.
 std::optional<Socket> duplicate_socket(const Socket& socket);
 
+// Ends our sending direction only: the peer sees end of stream and can still
+// send, so it gets to close first.
+void shutdown_send(const Socket& socket);
+
 // Ends the connection in both directions for every handle that shares it: a
 // read blocked on another handle returns and the peer sees end of stream.
 void shutdown_both(const Socket& socket);

@@ -107,6 +107,8 @@ std::optional<Socket> duplicate_socket(const Socket& socket) {
     return Socket(static_cast<NativeSocket>(handle));
 }
 
+void shutdown_send(const Socket& socket) { ::shutdown(fd(socket), SHUT_WR); }
+
 void shutdown_both(const Socket& socket) { ::shutdown(fd(socket), SHUT_RDWR); }
 
 void spawn_detached_entry(void (*entry)(void*), void* argument) {

@@ -146,6 +146,8 @@ std::optional<Socket> duplicate_socket(const Socket& socket) {
     return Socket(static_cast<NativeSocket>(handle));
 }
 
+void shutdown_send(const Socket& socket) { shutdown(raw(socket), SD_SEND); }
+
 void shutdown_both(const Socket& socket) { shutdown(raw(socket), SD_BOTH); }
 
 void spawn_detached_entry(void (*entry)(void*), void* argument) {

@@ -3,7 +3,7 @@
 #include "messages.h"
 #include "send_all.h"
 
-#include <algorithm>
+#include <vector>
 
 namespace vantrel {
 
@@ -54,14 +54,20 @@ void poll_tick(HubState& hub, InputSource& source, PollState& state, Instant now
     context.keepalive_due = elapsed(state.last_ping, now) > KEEPALIVE_INTERVAL;
     if (context.keepalive_due) state.last_ping = now;
 
-    auto dropped = std::remove_if(hub.subscribers.begin(), hub.subscribers.end(), [&](Subscriber& subscriber) {
-        if (serve_subscriber(context, subscriber)) return false;
-        // Closing alone would leave the connection open through the watcher's
-        // handle: the page would sit on a silent stream and never reconnect.
-        shutdown_both(subscriber.socket);
-        return true;
-    });
-    hub.subscribers.erase(dropped, hub.subscribers.end());
+    std::vector<Subscriber>& list = hub.subscribers;
+    std::size_t kept = 0;
+    for (std::size_t at = 0; at < list.size(); ++at) {
+        if (!serve_subscriber(context, list[at])) {
+            // Closing alone would leave the connection open through the
+            // watcher's handle: the page would sit on a silent stream and
+            // never reconnect.
+            shutdown_both(list[at].socket);
+            continue;
+        }
+        if (kept != at) list[kept] = std::move(list[at]);
+        ++kept;
+    }
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(kept), list.end());
 }
 
 void poll_loop(std::shared_ptr<HubState> hub, std::unique_ptr<InputSource> source) {

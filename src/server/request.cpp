@@ -58,10 +58,16 @@ std::optional<std::uint32_t> key_code_for(std::string_view value) {
 }  // namespace
 
 std::optional<std::string> read_head(const Socket& socket) {
+    // Without a deadline for the whole head, a client that sends a byte just
+    // within every read time-out holds its thread for hours.
+    const Instant deadline = Clock::now() + HEAD_DEADLINE;
     std::string head;
     std::array<char, READ_CHUNK> scratch;
     for (;;) {
         if (head.find(HEAD_END) != std::string::npos || head.size() >= HEAD_LIMIT) return head;
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left <= std::chrono::milliseconds::zero()) return std::nullopt;
+        set_recv_timeout(socket, std::min(left, HEAD_READ_TIMEOUT));
         std::ptrdiff_t received = recv_some(socket, scratch.data(), scratch.size());
         if (received <= 0) return std::nullopt;
         head.append(scratch.data(), static_cast<std::size_t>(received));
@@ -84,9 +90,12 @@ std::optional<Request> parse_request(std::string_view head) {
     request.route = route;
     request.query = query;
 
+    // Only the head's lines: what follows the blank line is a body, which
+    // anyone can fill with text that looks like a header.
     while (!request.origin) {
         line_end = rest.find(LINE_END);
         std::string_view line = rest.substr(0, line_end);
+        if (line.empty()) break;
         std::size_t colon = line.find(':');
         if (colon != std::string_view::npos && is_origin_name(line.substr(0, colon)))
             request.origin = std::string(trim_white_space(line.substr(colon + 1)));

@@ -14,7 +14,8 @@ namespace vantrel {
 
 inline constexpr std::size_t READ_CHUNK = 1024;
 inline constexpr std::size_t HEAD_LIMIT = 8192;
-inline constexpr std::chrono::milliseconds HEAD_READ_TIMEOUT{2000};
+inline constexpr std::chrono::milliseconds HEAD_READ_TIMEOUT{2000};  // each read
+inline constexpr std::chrono::milliseconds HEAD_DEADLINE{5000};      // the whole head
 
 struct Request {
     std::string method;
@@ -35,7 +36,8 @@ inline constexpr std::uint64_t HOLD_MS_MIN = 50;
 inline constexpr std::uint64_t HOLD_MS_MAX = 10000;
 
 // Reads until the head's blank line or past the head limit; none when the
-// peer closed, a read failed or the receive time-out struck first.
+// peer closed, a read failed, a read waited HEAD_READ_TIMEOUT or the whole
+// head took longer than HEAD_DEADLINE. Sets the socket's receive time-out.
 std::optional<std::string> read_head(const Socket& socket);
 
 // None when the request line has no path field.

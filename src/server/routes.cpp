@@ -4,6 +4,8 @@
 #include "subscription.h"
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 
 namespace vantrel {
 
@@ -27,6 +29,31 @@ std::string cors_headers(std::string_view origin) {
     return block;
 }
 
+namespace {
+
+constexpr std::size_t DRAIN_LIMIT_BYTES = 64 * 1024;
+constexpr std::chrono::milliseconds DRAIN_LIMIT_TIME{1000};
+
+// Closing with unread bytes (a body, a head past the limit) resets the
+// connection, and the client may lose the answer it has not read yet. So end
+// our side first and let the peer close, within bounds. This also leaves the
+// closing wait with the client, which keeps our port free to bind again.
+void close_gracefully(Socket socket) {
+    shutdown_send(socket);
+    const Instant deadline = Clock::now() + DRAIN_LIMIT_TIME;
+    std::array<char, READ_CHUNK> discard;
+    for (std::size_t drained = 0; drained < DRAIN_LIMIT_BYTES;) {
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left <= std::chrono::milliseconds::zero()) return;
+        set_recv_timeout(socket, left);
+        std::ptrdiff_t received = recv_some(socket, discard.data(), discard.size());
+        if (received <= 0) return;
+        drained += static_cast<std::size_t>(received);
+    }
+}
+
+}  // namespace
+
 void write_plain_response(Socket socket, std::string_view status, std::string_view extra_headers,
                           std::string_view body) {
     const std::string length = std::to_string(body.size());
@@ -34,8 +61,9 @@ void write_plain_response(Socket socket, std::string_view status, std::string_vi
          {std::string_view("HTTP/1.1 "), status, std::string_view("\r\nContent-Type: text/plain\r\nContent-Length: "),
           std::string_view(length), std::string_view("\r\nConnection: close\r\n"), extra_headers,
           std::string_view("\r\n"), body}) {
-        if (!send_all(socket, piece)) break;
+        if (!send_all(socket, piece)) return;
     }
+    close_gracefully(std::move(socket));
 }
 
 void answer_request(Socket socket, HubState& hub, const Request& request) {

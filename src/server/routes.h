@@ -33,7 +33,8 @@ Answer choose_answer(const Request& request);
 std::string cors_headers(std::string_view origin);
 
 // Writes the response piece by piece, stopping at the first failed piece,
-// then closes the socket.
+// then closes the socket: after a whole answer, only once the peer has
+// closed, has sent 64 KiB more or has had a second.
 void write_plain_response(Socket socket, std::string_view status, std::string_view extra_headers,
                           std::string_view body);
 

@@ -18,10 +18,7 @@ void on_timer(HWND window) {
         uninstall(window);
         return;
     }
-    if (is_idle(hub, Clock::now())) {
-        set_tray_icon(window, NIM_DELETE, false);
-        PostQuitMessage(0);
-    }
+    if (is_idle(hub, Clock::now())) leave_program(window);
 }
 
 }  // namespace vantrel

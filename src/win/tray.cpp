@@ -41,8 +41,7 @@ void show_tray_menu(HWND window) {
     if (chosen == CMD_OPEN_TRACKER) {
         open_tracker_page();
     } else if (chosen == CMD_QUIT) {
-        set_tray_icon(window, NIM_DELETE, false);
-        PostQuitMessage(0);
+        leave_program(window);
     } else if (chosen == CMD_UNINSTALL) {
         uninstall(window);
     }
@@ -69,6 +68,11 @@ BOOL set_tray_icon(HWND window, DWORD operation, bool connected) {
     return Shell_NotifyIconW(operation, &record);
 }
 
+void leave_program(HWND window) {
+    set_tray_icon(window, NIM_DELETE, false);
+    PostQuitMessage(0);
+}
+
 void open_tracker_page() {
     std::u16string verb = to_wide("open");
     std::u16string url = to_wide(TRACKER_URL);
@@ -88,6 +92,12 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
         auto mouse = static_cast<UINT>(static_cast<DWORD>(lparam));
         if (mouse == WM_LBUTTONUP) open_tracker_page();
         if (mouse == WM_RBUTTONUP) show_tray_menu(window);
+        return 0;
+    }
+    // A close request (taskkill) would otherwise destroy the window and its
+    // timer and leave the process holding the port with no way out.
+    if (message == WM_CLOSE || message == WM_DESTROY) {
+        leave_program(window);
         return 0;
     }
     if (message == taskbar_created_message() && message != 0) {

@@ -21,4 +21,7 @@ BOOL set_tray_icon(HWND window, DWORD operation, bool connected);
 
 void open_tracker_page();
 
+// The one way out: removes the icon and ends the message loop.
+void leave_program(HWND window);
+
 }  // namespace vantrel

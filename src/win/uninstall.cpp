@@ -7,48 +7,39 @@
 #include "url_scheme.h"
 #include "wide.h"
 
+#include <optional>
 #include <string>
-#include <vector>
 
 namespace vantrel {
 
 namespace {
 
-using DirectoryQuery = UINT(WINAPI*)(LPWSTR, UINT);
-
-std::string system_folder(DirectoryQuery query) {
-    char16_t buffer[MAX_PATH] = {};
-    UINT units = query(reinterpret_cast<wchar_t*>(buffer), MAX_PATH);
-    return units > 0 && units < MAX_PATH ? from_wide(std::u16string_view(buffer, units)) : std::string();
+std::optional<std::string> system_folder() {
+    std::optional<std::u16string> folder = read_whole([](char16_t* buffer, std::size_t capacity) -> std::size_t {
+        UINT units = GetSystemDirectoryW(reinterpret_cast<wchar_t*>(buffer), static_cast<UINT>(capacity));
+        return units;  // the size needed, zero included, when it does not fit
+    });
+    if (!folder) return std::nullopt;
+    return from_wide(*folder);
 }
 
-std::string path_variable() {
-    DWORD units = GetEnvironmentVariableW(L"PATH", nullptr, 0);
-    if (units == 0) return {};
-    std::u16string buffer(units, u'\0');
-    units = GetEnvironmentVariableW(L"PATH", reinterpret_cast<wchar_t*>(buffer.data()), units);
-    buffer.resize(units < buffer.size() ? units : 0);
-    return from_wide(buffer);
-}
-
-bool is_file(const std::string& path) {
-    DWORD attributes = GetFileAttributesW(wide_ptr(to_wide(path)));
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
+// Only the system's own interpreter, run in the system folder: the program
+// usually sits in Downloads, where any download can leave a cmd.exe or a
+// ping.exe beside it, and the page can trigger the uninstall.
 void start_self_removal(const std::string& program_path) {
-    std::optional<std::string> interpreter =
-        find_interpreter(interpreter_search_dirs(program_path, system_folder(GetSystemDirectoryW),
-                                                 system_folder(GetWindowsDirectoryW), path_variable()),
-                         is_file);
-    if (!interpreter) return;
-    std::u16string application = to_wide(*interpreter);
-    std::u16string command_line = to_wide(uninstall_command_line(program_path));  // writable copy
+    std::optional<std::string> system = system_folder();
+    if (!system) return;
+    std::u16string variable = to_wide(REMOVE_PATH_VARIABLE);
+    if (!SetEnvironmentVariableW(wide_ptr(variable), wide_ptr(to_wide(program_path)))) return;
+    std::u16string application = to_wide(*system + "\\" + std::string(COMMAND_INTERPRETER));
+    std::u16string directory = to_wide(*system);
+    std::u16string command_line = to_wide(uninstall_command_line());  // writable copy
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(wide_ptr(application), reinterpret_cast<wchar_t*>(command_line.data()), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &startup, &process)) {
+    if (CreateProcessW(wide_ptr(application), reinterpret_cast<wchar_t*>(command_line.data()), nullptr, nullptr, FALSE,
+                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, nullptr, wide_ptr(directory), &startup,
+                       &process)) {
         KernelHandle owned_process(process.hProcess);
         KernelHandle owned_thread(process.hThread);
     }
@@ -58,9 +49,9 @@ void start_self_removal(const std::string& program_path) {
 
 void uninstall(HWND window) {
     RegDeleteTreeW(HKEY_CURRENT_USER, wide_ptr(to_wide(SCHEME_KEY)));
-    start_self_removal(exe_path());
-    set_tray_icon(window, NIM_DELETE, false);
-    PostQuitMessage(0);
+    // A cut path could name another file: then the file stays.
+    if (std::optional<std::string> path = exe_path()) start_self_removal(*path);
+    leave_program(window);
 }
 
 }  // namespace vantrel

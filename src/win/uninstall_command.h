@@ -1,30 +1,23 @@
 // The command that deletes the program file once it has ended.
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vantrel {
 
 inline constexpr std::string_view COMMAND_INTERPRETER = "cmd.exe";
+// The child reads the program's path from this variable, expanded once:
+// written into the command line, even inside quotes, a folder named like
+// %OS% would be expanded too, and del would miss the program or hit another
+// file.
+inline constexpr std::string_view REMOVE_PATH_VARIABLE = "VANTREL_REMOVE_PATH";
 
-// "/d /c ping -n 3 127.0.0.1 >nul & del /f /q "<path>"": a pause of about
-// two seconds while the program ends, then the deletion.
-std::string uninstall_arguments(std::string_view program_path);
+// "/d /v:off /c ping -n 3 127.0.0.1 >nul & del /f /q "%VANTREL_REMOVE_PATH%"":
+// a pause of about two seconds while the program ends, then the deletion.
+std::string uninstall_arguments();
 
 // The interpreter's name in quotes, a space, the arguments verbatim.
-std::string uninstall_command_line(std::string_view program_path);
-
-// The directories to search, in order: the program's, the system's, the
-// Windows directory, then each entry of PATH.
-std::vector<std::string> interpreter_search_dirs(std::string_view program_path, std::string_view system_dir,
-                                                 std::string_view windows_dir, std::string_view path_variable);
-
-// The first dir/cmd.exe for which `exists` holds.
-std::optional<std::string> find_interpreter(const std::vector<std::string>& dirs,
-                                            const std::function<bool(const std::string&)>& exists);
+std::string uninstall_command_line();
 
 }  // namespace vantrel

@@ -8,14 +8,10 @@
 
 namespace vantrel {
 
-namespace {
-
-constexpr DWORD MODULE_PATH_UNITS = 1024;
-
-}  // namespace
-
 void register_url_scheme() {
-    for (const RegistryValue& value : scheme_registry_values(exe_path()))
+    std::optional<std::string> path = exe_path();
+    if (!path) return;  // a cut path would register another program
+    for (const RegistryValue& value : scheme_registry_values(*path))
         set_registry_string(value.key, value.name, value.data);
 }
 
@@ -31,10 +27,12 @@ void set_registry_string(std::string_view sub_key, const std::optional<std::stri
                    static_cast<DWORD>(registry_string_size(wide_data)));
 }
 
-std::string exe_path() {
-    char16_t buffer[MODULE_PATH_UNITS] = {};
-    DWORD units = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(buffer), MODULE_PATH_UNITS);
-    return from_wide(std::u16string_view(buffer, units > MODULE_PATH_UNITS ? MODULE_PATH_UNITS : units));
+std::optional<std::string> exe_path() {
+    std::optional<std::u16string> path = read_whole([](char16_t* buffer, std::size_t capacity) -> std::size_t {
+        return GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(buffer), static_cast<DWORD>(capacity));
+    });
+    if (!path) return std::nullopt;
+    return from_wide(*path);
 }
 
 }  // namespace vantrel

@@ -12,7 +12,8 @@ void register_url_scheme();
 // Creates or opens HKCU\sub_key and sets one REG_SZ; failures are silent.
 void set_registry_string(std::string_view sub_key, const std::optional<std::string>& name, std::string_view data);
 
-// Full path of the running program file; empty when the system cannot say.
-std::string exe_path();
+// Full path of the running program file, whole; none when the system cannot
+// give all of it.
+std::optional<std::string> exe_path();
 
 }  // namespace vantrel

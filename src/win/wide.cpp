@@ -63,4 +63,18 @@ std::string from_wide(std::u16string_view units) {
     return text;
 }
 
+std::optional<std::u16string> read_whole(const std::function<std::size_t(char16_t*, std::size_t)>& fill) {
+    constexpr std::size_t LONGEST = 32768;
+    for (std::size_t capacity = 256; capacity <= LONGEST; capacity *= 2) {
+        std::u16string buffer(capacity, u'\0');
+        std::size_t units = fill(buffer.data(), capacity);
+        if (units == 0) return std::nullopt;
+        if (units < capacity) {
+            buffer.resize(units);
+            return buffer;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace vantrel

@@ -25,8 +25,10 @@ std::string window_text(HWND window, int(WINAPI* query)(HWND, LPWSTR, int)) {
 
 GetStateFn find_controller_entry() {
     for (const wchar_t* name : XINPUT_LIBRARIES) {
+        // From the system folder only: the standard search looks beside the
+        // program first, where any download can leave a library of that name.
         // A library without the entry stays loaded; none is ever released.
-        if (HMODULE library = LoadLibraryW(name)) {
+        if (HMODULE library = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
             if (FARPROC entry = GetProcAddress(library, "XInputGetState"))
                 return reinterpret_cast<GetStateFn>(reinterpret_cast<void*>(entry));
         }

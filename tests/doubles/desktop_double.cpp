@@ -3,6 +3,7 @@
 //   desktop_double game <class> <title>   then stdin lines: down <vk> | up <vk> | quit
 //   desktop_double tray <lparam>          posts the tray callback message
 //   desktop_double menu-last              opens the tray menu and picks its last item
+//   desktop_double close                  posts a close message, as taskkill without /F does
 //   desktop_double fake-shell <ms>        plays a restarted shell: owns the tray window,
 //                                         announces "TaskbarCreated" and prints every
 //                                         tray call it then receives ("tray <operation>")
@@ -99,6 +100,10 @@ int wmain(int argc, wchar_t** argv) {
     if (!window) return 2;
     if (argc == 3 && std::wstring(argv[1]) == L"tray") {
         PostMessageW(window, TRAY_CALLBACK, 0, static_cast<LPARAM>(std::wcstoul(argv[2], nullptr, 0)));
+        return 0;
+    }
+    if (argc == 2 && std::wstring(argv[1]) == L"close") {
+        PostMessageW(window, WM_CLOSE, 0, 0);
         return 0;
     }
     if (argc == 2 && std::wstring(argv[1]) == L"menu-last") {

@@ -1,5 +1,6 @@
-// Stands in for the controller library in end-to-end tests. Its state comes
-// from pad.txt beside the DLL, which the test rewrites: "<slot> <buttons>"
+// Stands in for the controller library in end-to-end tests, installed in the
+// system folder of the test's Wine prefix. Its state comes from pad.txt
+// beside the DLL, which the test rewrites: "<slot> <buttons>"
 // for a controller answering in that slot, anything else for none.
 #include <windows.h>
 

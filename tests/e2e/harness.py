@@ -163,10 +163,15 @@ class Stream:
         self.conn.close()
 
 
+def system_folder():
+    return os.path.join(wine_env()["WINEPREFIX"], "drive_c", "windows", "system32")
+
+
 class VantrelTest(unittest.TestCase):
     """Starts each test with a fresh copy of the exe in a folder with a space."""
 
-    with_controller = False
+    with_controller = False  # the test controller, in the prefix's system folder
+    program_folder = "Program Files"
 
     def setUp(self):
         self.processes = []
@@ -178,11 +183,11 @@ class VantrelTest(unittest.TestCase):
         ensure_prefix()
         self.assertTrue(wait_for(port_free, 30), "port 47321 still held from an earlier test")
         self.dir = tempfile.mkdtemp(prefix="vantrel e2e ")
-        self.exe = os.path.join(self.dir, "Program Files", "vantrel.exe")
+        self.exe = os.path.join(self.dir, self.program_folder, "vantrel.exe")
         os.makedirs(os.path.dirname(self.exe))
         shutil.copy(os.path.join(BUILD, "vantrel.exe"), self.exe)
         if self.with_controller:
-            shutil.copy(os.path.join(BUILD, "tests", "xinput1_4.dll"), os.path.dirname(self.exe))
+            shutil.copy(os.path.join(BUILD, "tests", "xinput1_4.dll"), system_folder())
             self.set_pad(None)
         self.bin = os.path.join(self.dir, "bin")
         os.makedirs(self.bin)
@@ -203,6 +208,9 @@ class VantrelTest(unittest.TestCase):
                 if stream:
                     stream.close()
         end_wine()
+        if self.with_controller:
+            for name in ("xinput1_4.dll", "pad.txt"):
+                os.remove(os.path.join(system_folder(), name))
         if self.dir:
             shutil.rmtree(self.dir, ignore_errors=True)
 
@@ -226,12 +234,27 @@ class VantrelTest(unittest.TestCase):
             self.assertTrue(wait_for(answering, 60), "the program never answered")
         return process
 
+    def post_close(self):
+        """Posts a close message to the program's window, once it exists."""
+        self.assertTrue(wait_for(lambda: self.helper("close").wait(timeout=30) == 0, 30, step=0.5),
+                        "the program's window never appeared")
+
+    def plant(self):
+        """Leaves a cmd.exe and a controller library beside the exe, as a
+        download could; each leaves a marker if it is ever run."""
+        for name in ("cmd.exe", "xinput1_4.dll"):
+            shutil.copy(os.path.join(BUILD, "tests", "planted", name), os.path.dirname(self.exe))
+        self.env["WINEDLLOVERRIDES"] = "xinput1_4=n,b"  # a native library beside the exe would win
+
+    def planted_runs(self):
+        return [name for name in os.listdir(os.path.dirname(self.exe)) if name.endswith(".ran")]
+
     def helper(self, *args, **kwargs):
         return subprocess.Popen(["wine", os.path.join(BUILD, "tests", "desktop_double.exe"), *args], env=self.env,
                                 **kwargs)
 
     def set_pad(self, slot, buttons=0):
-        with open(os.path.join(os.path.dirname(self.exe), "pad.txt"), "w") as state:
+        with open(os.path.join(system_folder(), "pad.txt"), "w") as state:
             state.write("none" if slot is None else f"{slot} {buttons}")
 
     def opened_pages(self):

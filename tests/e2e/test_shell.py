@@ -5,7 +5,8 @@ import subprocess
 import time
 import unittest
 
-from harness import ALLOWED, HELLO, STREAM_HEAD, Stream, VantrelTest, cors, get, plain, wait_for, wine_processes
+from harness import (ALLOWED, HELLO, STREAM_HEAD, Stream, VantrelTest, cors, get, plain, port_free, request, wait_for,
+                     wine_processes)
 
 TRACKER_URL = "https://zendry.gg/chests"
 
@@ -59,9 +60,16 @@ class AutoOpenAndIdle(VantrelTest):
 
 
 class Uninstall(VantrelTest):
+    # Characters cmd.exe reads specially. "%OS%" is left out: Wine's cmd, unlike
+    # Windows', expands variables again inside a variable's value.
+    program_folder = "Tools !x! & ^ \u00e9"
+
     def test_uninstall_from_a_foreign_origin_changes_nothing(self):
         program = self.start()
         self.assertEqual(get("/uninstall", origin="https://evil.example", method="POST"),
+                         plain("403 Forbidden", "", ""))
+        # An old browser's form post has no Origin header, but its body can look like one.
+        self.assertEqual(request(f"POST /uninstall HTTP/1.1\r\nContent-Length: 27\r\n\r\nOrigin: {ALLOWED}\r\n"),
                          plain("403 Forbidden", "", ""))
         time.sleep(3)
         self.assertIsNone(program.poll())
@@ -69,6 +77,7 @@ class Uninstall(VantrelTest):
         self.assertTrue(os.path.exists(self.exe))
 
     def test_uninstall_from_the_page_removes_registration_and_file(self):
+        self.plant()
         program = self.start()
         self.assertIsNotNone(self.registry())
         self.assertEqual(get("/uninstall", origin=ALLOWED, method="POST"),
@@ -77,6 +86,23 @@ class Uninstall(VantrelTest):
         self.assertIsNone(self.registry())
         self.assertTrue(wait_for(lambda: not os.path.exists(self.exe), 60),
                         "the exe was not deleted; still running:\n" + wine_processes())
+        self.assertEqual(self.planted_runs(), [])
+
+
+class CloseMessage(VantrelTest):
+    def test_close_message_ends_the_program_and_a_new_copy_serves_the_page_at_once(self):
+        program = self.start("zendry-chests:")
+        head = STREAM_HEAD.format(origin=ALLOWED) + HELLO
+        stream = Stream()
+        self.assertEqual(stream.read_exactly(len(head)), head)
+        self.post_close()
+        self.assertEqual(program.wait(timeout=10), 0)
+        self.assertTrue(port_free())
+        stream.close()
+        self.start("zendry-chests:")
+        again = Stream()
+        self.assertEqual(again.read_exactly(len(head)), head)
+        again.close()
 
 
 class TrayIcon(VantrelTest):

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace vantrel {
@@ -139,6 +140,43 @@ TEST(HeadReading, HeadAtTheLimitWithoutBlankLineIsParsedAsItIs) {
     std::string text = "GET / HTTP/1.1\r\nX-Filler: ";
     text.append(HEAD_LIMIT - text.size(), 'a');
     EXPECT_EQ(read_until_closed(server.request(text)), RUNNING);
+}
+
+// Each byte arrives within the per-read time-out, so only a deadline for the
+// whole head ends this client before its 8192 bytes (about 3.4 hours).
+TEST(HeadReading, DrippingClientIsClosedAtTheHeadDeadline) {
+    LoopbackServer server;
+    auto client = server.connect();
+    std::atomic<bool> ended{false};
+    std::thread drip([&] {
+        for (int i = 0; i < 8 && !ended; ++i) {
+            send_text(client, "G");
+            std::this_thread::sleep_for(1500ms);
+        }
+    });
+    EXPECT_TRUE(test::stream_ends(client, 10s));  // before the drip is over, without an answer
+    ended = true;
+    drip.join();
+}
+
+// Closing with bytes unread resets the connection, and a Windows client then
+// drops whatever of the answer it has not read yet: the end must be orderly.
+TEST(HeadReading, AnswerToARequestWithAnUnreadBodyEndsInOrder) {
+    LoopbackServer server;
+    std::string oversize = "GET / HTTP/1.1\r\nX: ";
+    oversize.append(HEAD_LIMIT + 20000, 'a');
+    const struct {
+        std::string request;
+        std::string answer;
+    } cases[] = {
+        {"POST / HTTP/1.1\r\nContent-Length: 60000\r\n\r\n" + std::string(60000, 'b'), FORBIDDEN},
+        {oversize, RUNNING},
+    };
+    for (const auto& c : cases) {
+        Socket client = server.request(c.request);
+        EXPECT_EQ(test::read_exactly(client, c.answer.size()), c.answer);
+        EXPECT_TRUE(test::stream_ends(client)) << "reset instead of an orderly end";
+    }
 }
 
 TEST(HeadReading, SlowClientDoesNotHoldUpAnother) {

@@ -122,6 +122,8 @@ TEST(HostileHeads, EachGetsItsAnswerOrASilentClose) {
         {"events without origin", "GET /events HTTP/1.1\r\nReferer: " + DEV + "/\r\n\r\n", FORBIDDEN},
         {"uninstall with a body from a foreign origin",
          "POST /uninstall HTTP/1.1\r\nOrigin: https://evil.example\r\nContent-Length: 4\r\n\r\nbody", FORBIDDEN},
+        {"uninstall with the origin only in the body",
+         "POST /uninstall HTTP/1.1\r\nContent-Length: 27\r\n\r\nOrigin: https://zendry.gg\r\n", FORBIDDEN},
     };
     ASSERT_GE(std::size(cases), 40u);
     LoopbackServer server;
@@ -159,6 +161,43 @@ TEST(Load, ThousandClientsAtOnceEachGetTheirAnswer) {
     // Everything the server opened for those connections is closed again.
     EXPECT_EQ(test::open_descriptors(), descriptors);
     EXPECT_EQ(test::thread_count(), threads);
+}
+
+// Without the cap every silent client costs a thread until thread creation
+// fails, which ends the program.
+TEST(Load, ConnectionsPastTheCapAreClosedAndTheServerRecovers) {
+    int descriptors = test::open_descriptors();
+    int threads = test::thread_count();
+    {
+        std::shared_ptr<HubState> hub = create_hub(Clock::now());
+        std::optional<Socket> listener = listen_loopback(0, LISTEN_BACKLOG);
+        ASSERT_TRUE(listener);
+        const std::uint16_t port = local_port(*listener);
+        std::atomic<bool> stop{false};
+        std::thread acceptor([&] {
+            while (!stop) accept_next(*listener, hub);
+        });
+        auto connect = [&] { return std::move(*connect_loopback(port)); };
+        std::vector<Socket> silent;
+        for (std::size_t i = 0; i < MAX_CONNECTIONS + 300; ++i) silent.push_back(connect());
+        EXPECT_TRUE(test::wait_until([&] { return hub->live_connections.load() == MAX_CONNECTIONS; }));
+        Socket refused = connect();
+        send_text(refused, "GET / HTTP/1.1\r\n\r\n");
+        EXPECT_EQ(read_until_closed(refused), SILENT);
+
+        silent.clear();
+        ASSERT_TRUE(test::wait_until([&] { return hub->live_connections.load() == 0; }, 10s));
+        Socket normal = connect();
+        send_text(normal, "GET / HTTP/1.1\r\n\r\n");
+        EXPECT_EQ(read_until_closed(normal), RUNNING);
+
+        stop = true;
+        connect();  // wakes the blocked accept
+        acceptor.join();
+        EXPECT_TRUE(test::wait_until([&] { return hub->live_connections.load() == 0; }, 10s));
+    }
+    EXPECT_TRUE(test::wait_until([&] { return test::open_descriptors() == descriptors; }));
+    EXPECT_TRUE(test::wait_until([&] { return test::thread_count() == threads; }));
 }
 
 TEST(Load, TwoHundredSubscribersReceiveEveryEventInOrder) {
@@ -243,6 +282,21 @@ TEST(Faults, ResetsMidHeadMidAnswerAndMidStreamHurtNobodyElse) {
         ASSERT_TRUE(test::wait_until([&] { return subscriber_count(*server.hub) == 0; }, 10s));
     }
     EXPECT_EQ(test::open_descriptors(), descriptors);
+}
+
+// Accepting on a socket that is not listening fails at once, as a persistent
+// failure (no descriptors left) would.
+TEST(Faults, FailingAcceptPausesInsteadOfSpinning) {
+    std::optional<Socket> listener = listen_loopback(0, LISTEN_BACKLOG);
+    ASSERT_TRUE(listener);
+    std::optional<Socket> not_listening = connect_loopback(local_port(*listener));
+    ASSERT_TRUE(not_listening);
+    std::shared_ptr<HubState> hub = create_hub(Clock::now());
+    int tries = 0;
+    for (Instant end = Clock::now() + 1s; Clock::now() < end; ++tries) accept_next(*not_listening, hub);
+    EXPECT_GE(tries, 1);
+    EXPECT_LT(tries, 100);  // a spinning loop makes hundreds of thousands
+    EXPECT_EQ(hub->live_connections.load(), 0u);
 }
 
 }  // namespace

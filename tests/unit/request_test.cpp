@@ -31,7 +31,11 @@ TEST(ParseRequest, SplitsRequestLineAndFindsOrigin) {
         {"name then space is no origin", "GET / HTTP/1.1\r\nOrigin : http://a\r\n\r\n", "GET", "/", "/", "", {}},
         {"longer name is no origin", "GET / HTTP/1.1\r\nX-Origin: http://a\r\n\r\n", "GET", "/", "/", "", {}},
         {"empty value is present", "GET / HTTP/1.1\r\nOrigin:\r\n\r\n", "GET", "/", "/", "", ""},
-        {"origin after blank line counts", "GET / HTTP/1.1\r\n\r\nOrigin: http://a", "GET", "/", "/", "", "http://a"},
+        // A body is not the head: a form post without Origin must not pass as the site.
+        {"origin in the body is ignored", "POST /uninstall HTTP/1.1\r\n\r\nOrigin: http://a\r\n", "POST", "/uninstall",
+         "/uninstall", "", {}},
+        {"origin before the body counts", "GET / HTTP/1.1\r\nOrigin: http://a\r\n\r\nOrigin: http://b", "GET", "/", "/",
+         "", "http://a"},
         {"bare LF does not end a line", "GET / HTTP/1.1\nOrigin: http://a\r\n\r\n", "GET", "/", "/", "", {}},
         {"two spaces give an empty path", "GET  / HTTP/1.1\r\n\r\n", "GET", "", "", "", {}},
         {"no version", "GET /x\r\n\r\n", "GET", "/x", "/x", "", {}},

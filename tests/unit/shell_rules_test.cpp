@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <algorithm>
 
 namespace vantrel {
 namespace {
@@ -57,25 +57,25 @@ TEST(SchemeRegistration, ValuesForAPathWithSpacesAndNonAscii) {
     EXPECT_EQ(registry_string_size(u"URL:Vantrel"), 24u);
 }
 
-TEST(Uninstall, CommandLineQuotesOnlyTheInterpreterAndThePath) {
-    EXPECT_EQ(uninstall_command_line("C:\\My Tools\\vantrel.exe"),
-              "\"cmd.exe\" /d /c ping -n 3 127.0.0.1 >nul & del /f /q \"C:\\My Tools\\vantrel.exe\"");
+TEST(Uninstall, CommandLineNamesThePathOnlyThroughItsVariable) {
+    EXPECT_EQ(uninstall_command_line(),
+              "\"cmd.exe\" /d /v:off /c ping -n 3 127.0.0.1 >nul & del /f /q \"%VANTREL_REMOVE_PATH%\"");
 }
 
-TEST(Uninstall, InterpreterSearchOrder) {
-    auto dirs = interpreter_search_dirs("C:\\Apps\\vantrel.exe", "C:\\Windows\\system32", "C:\\Windows",
-                                        "C:\\bin;;\"D:\\quoted dir\";E:\\last\\");
-    EXPECT_EQ(dirs, (std::vector<std::string>{"C:\\Apps", "C:\\Windows\\system32", "C:\\Windows", "C:\\bin",
-                                              "D:\\quoted dir", "E:\\last\\"}));
-    std::set<std::string> present = {"C:\\Windows\\cmd.exe", "E:\\last\\cmd.exe"};
-    auto exists = [&](const std::string& path) { return present.count(path) != 0; };
-    EXPECT_EQ(find_interpreter(dirs, exists), "C:\\Windows\\cmd.exe");
-    present = {"C:\\Apps\\cmd.exe", "C:\\Windows\\cmd.exe"};
-    EXPECT_EQ(find_interpreter(dirs, exists), "C:\\Apps\\cmd.exe");
-    present = {"E:\\last\\cmd.exe"};
-    EXPECT_EQ(find_interpreter(dirs, exists), "E:\\last\\cmd.exe");
-    present.clear();
-    EXPECT_EQ(find_interpreter(dirs, exists), std::nullopt);
+// A path cut to the first buffer would register, or delete, another file.
+TEST(ReadWhole, GrowsUntilTheWholeTextFitsAndNeverReturnsACutOne) {
+    const std::u16string long_path = u"C:\\" + std::u16string(3000, u'd') + u"\\vantrel.exe";
+    int calls = 0;
+    auto cutting = [&](char16_t* buffer, std::size_t capacity) -> std::size_t {
+        ++calls;
+        std::size_t units = std::min(long_path.size(), capacity);
+        std::copy_n(long_path.begin(), units, buffer);
+        return units;  // capacity when cut, as the module-path call does
+    };
+    EXPECT_EQ(read_whole(cutting), long_path);
+    EXPECT_GT(calls, 1);
+    EXPECT_EQ(read_whole([](char16_t*, std::size_t) -> std::size_t { return 0; }), std::nullopt);
+    EXPECT_EQ(read_whole([](char16_t*, std::size_t capacity) { return capacity + 1; }), std::nullopt);
 }
 
 TEST(GameWindow, ClassOrTitleAfterLeadingWhiteSpace) {
