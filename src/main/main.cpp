@@ -9,6 +9,7 @@
 #include "../win/url_scheme.h"
 #include "../win/win_input_source.h"
 
+#include <objbase.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -39,6 +40,10 @@ int run() {
 
     std::unique_ptr<InputSource> source = std::make_unique<WinInputSource>(find_controller_entry());
     spawn_detached([source = std::move(source), hub]() mutable { poll_loop(hub, std::move(source)); });
+
+    // The shell may hand the tracker page to COM handlers, which need an
+    // apartment on the calling thread.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     HUB = std::move(hub);
     HINSTANCE module = GetModuleHandleW(nullptr);

@@ -6,7 +6,8 @@
 //   desktop_double close                  posts a close message, as taskkill without /F does
 //   desktop_double fake-shell <ms>        plays a restarted shell: owns the tray window,
 //                                         announces "TaskbarCreated" and prints every
-//                                         tray call it then receives ("tray <operation>")
+//                                         tray call it then receives
+//                                         ("tray <operation> <icon width>")
 #include <windows.h>
 
 #include <cstdio>
@@ -64,9 +65,17 @@ int game(const wchar_t* class_name, const wchar_t* title) {
     return 0;
 }
 
+// Wine's shell32 hands the tray record over as its own flat layout, with the
+// icon's bitmap size after the GUID: this many bytes in.
+constexpr DWORD WINE_TRAY_ICON_WIDTH_AT = 944;
+
 LRESULT CALLBACK shell_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_COPYDATA) {
-        std::printf("tray %lu\n", static_cast<unsigned long>(reinterpret_cast<COPYDATASTRUCT*>(lparam)->dwData));
+        const auto* data = reinterpret_cast<COPYDATASTRUCT*>(lparam);
+        UINT width = 0;
+        if (data->cbData >= WINE_TRAY_ICON_WIDTH_AT + sizeof width)
+            std::memcpy(&width, static_cast<const char*>(data->lpData) + WINE_TRAY_ICON_WIDTH_AT, sizeof width);
+        std::printf("tray %lu %u\n", static_cast<unsigned long>(data->dwData), width);
         std::fflush(stdout);
         return TRUE;
     }

@@ -1,7 +1,9 @@
 """The real program as a plain HTTP client and a second copy see it."""
 import os
 import socket
+import struct
 import subprocess
+from xml.etree import ElementTree
 
 from harness import ALLOWED, BUILD, HELLO, PORT, STREAM_HEAD, Stream, VantrelTest, answering, cors, get, plain
 
@@ -23,6 +25,8 @@ class Server(VantrelTest):
 
     def test_copy_ends_silently_while_another_program_holds_the_port(self):
         with socket.socket() as squatter:
+            # Connections of earlier tests may linger in TIME_WAIT on the port.
+            squatter.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
             squatter.bind(("127.0.0.1", PORT))
             squatter.listen()
             copy = self.start(wait=False)
@@ -41,7 +45,43 @@ class Server(VantrelTest):
         imports = {line.split(":")[1].strip().lower() for line in dump.splitlines() if "DLL Name:" in line}
         self.assertTrue(imports)
         self.assertLessEqual(imports, {"kernel32.dll", "user32.dll", "shell32.dll", "advapi32.dll", "ws2_32.dll",
-                                       "msvcrt.dll"})
+                                       "ole32.dll", "msvcrt.dll"})
+
+    def test_exe_declares_dpi_awareness_windows_10_and_as_invoker(self):
+        # Wine scales the small-icon size with or without it, so only the exe shows it is there.
+        text = manifest(os.path.join(BUILD, "vantrel.exe"))
+        self.assertIsNotNone(text)
+        ElementTree.fromstring(text)  # well-formed, or Windows refuses to start the program
+        self.assertIn(">PerMonitorV2, PerMonitor</dpiAwareness>", text)
+        self.assertIn('<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>', text)
+        self.assertIn('<requestedExecutionLevel level="asInvoker" uiAccess="false"/>', text)
+
+
+def manifest(exe):
+    """The application manifest (resource type 24, id 1) of a PE file."""
+    with open(exe, "rb") as f:
+        data = f.read()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
+    table = pe + 24 + optional_size
+    for i in range(sections):
+        name, _, rva, _, raw = struct.unpack_from("<8sIIII", data, table + 40 * i)
+        if name.rstrip(b"\0") == b".rsrc":
+            break
+    else:
+        return None
+
+    def entry(directory, wanted):  # the first entry, or the one with id `wanted`
+        named, ids = struct.unpack_from("<HH", data, raw + directory + 12)
+        for k in range(named + ids):
+            key, target = struct.unpack_from("<II", data, raw + directory + 16 + 8 * k)
+            if wanted is None or key == wanted:
+                return target & 0x7FFFFFFF
+        return None
+
+    leaf = entry(entry(entry(0, 24), 1), None)
+    data_rva, size = struct.unpack_from("<II", data, raw + leaf)
+    return data[raw + data_rva - rva: raw + data_rva - rva + size].decode()
 
 
 if __name__ == "__main__":

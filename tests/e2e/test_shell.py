@@ -128,14 +128,25 @@ class TrayIcon(VantrelTest):
 
 
 class ShellRestart(VantrelTest):
+    def set_dpi(self, dpi):
+        self.wine_output(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                          "/d", str(dpi), "/f"])
+
     def test_icon_is_added_again_when_a_new_shell_announces_itself(self):
-        self.start("zendry-chests:")
-        # The stand-in shell owns the tray window, broadcasts "TaskbarCreated"
-        # as a restarted shell does, and prints each tray call it receives.
-        shell = self.helper("fake-shell", "3000", stdout=subprocess.PIPE, text=True)
-        calls = shell.communicate(timeout=60)[0].split()
-        self.assertEqual(shell.returncode, 0)
-        self.assertEqual(calls, ["tray", "0"])  # exactly one NIM_ADD
+        self.addCleanup(self.set_dpi, 96)  # the prefix is shared
+        # At 150 % the tray must get the 24 px image, not a stretched 16 px one.
+        for dpi, width in ((96, "16"), (144, "24")):
+            with self.subTest(dpi=dpi):
+                self.set_dpi(dpi)
+                program = self.start("zendry-chests:")
+                # The stand-in shell owns the tray window, broadcasts "TaskbarCreated"
+                # as a restarted shell does, and prints each tray call it receives.
+                shell = self.helper("fake-shell", "3000", stdout=subprocess.PIPE, text=True)
+                calls = shell.communicate(timeout=60)[0].split()
+                self.assertEqual(shell.returncode, 0)
+                self.assertEqual(calls, ["tray", "0", width])  # exactly one NIM_ADD
+                self.post_close()
+                self.assertEqual(program.wait(timeout=10), 0)
 
 
 if __name__ == "__main__":
