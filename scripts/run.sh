@@ -10,6 +10,13 @@ cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUI
 cmake --build build/win --target vantrel -j "$(nproc)"
 
 export WINEPREFIX="${WINEPREFIX:-$HOME/.vantrel-wine}" WINEDEBUG=-all
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 echo "Vantrel is starting on http://127.0.0.1:47321/ (try: curl http://127.0.0.1:47321/)"
-exec xvfb-run -a wine build/win/vantrel.exe "$@"
+# A new prefix is set up on the program's own virtual display, and its set-up
+# processes have ended before the program starts: otherwise the first start
+# can find no display driver and get no window, hence no way to quit.
+exec xvfb-run -a sh -c '
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1
+    timeout 120 wineserver -w || true
+  fi
+  exec wine build/win/vantrel.exe "$@"' run.sh "$@"

@@ -1,0 +1,64 @@
+"""The README's run command as a newcomer meets it: a brand-new Wine prefix."""
+import os
+import signal
+import subprocess
+import tempfile
+import unittest
+
+from harness import BUILD, TEST_DEADLINE_S, answering, past_deadline, port_free, wait_for
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+TRACKER_URL = "https://zendry.gg/chests"
+
+
+class FirstRun(unittest.TestCase):
+    def setUp(self):
+        signal.signal(signal.SIGALRM, past_deadline)
+        signal.alarm(TEST_DEADLINE_S)
+        self.assertTrue(wait_for(port_free, 30), "port 47321 still held from an earlier test")
+        self.home = tempfile.TemporaryDirectory(prefix="vantrel first run ")
+        self.addCleanup(self.home.cleanup)
+        bin_dir = os.path.join(self.home.name, "bin")
+        os.makedirs(bin_dir)
+        self.opened_log = os.path.join(self.home.name, "opened.txt")
+        with open(os.path.join(bin_dir, "xdg-open"), "w") as stub:
+            stub.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{self.opened_log}"\n')
+        os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+        # A newcomer's terminal on a fresh machine has no display of its own.
+        self.env = {name: value for name, value in os.environ.items() if name not in ("DISPLAY", "XAUTHORITY")}
+        self.env.update(WINEPREFIX=os.path.join(self.home.name, "prefix"), WINEDEBUG="-all",
+                        PATH=bin_dir + os.pathsep + os.environ["PATH"])
+        self.addCleanup(self.end_prefix)
+
+    def end_prefix(self):
+        signal.alarm(0)
+        try:
+            subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL, timeout=30)
+        except subprocess.TimeoutExpired:
+            pass
+
+    def opened_pages(self):
+        try:
+            with open(self.opened_log) as log:
+                return log.read().split()
+        except FileNotFoundError:
+            return []
+
+    def test_run_command_gives_window_page_and_clean_exit(self):
+        run = subprocess.Popen([os.path.join(ROOT, "scripts", "run.sh")], env=self.env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: run.poll() is None and run.kill())
+        self.assertTrue(wait_for(answering, 180), "the program never answered")
+        # A direct start opens the page once, about 3 s in.
+        self.assertTrue(wait_for(self.opened_pages, 15), "the page was never opened")
+        self.assertEqual(self.opened_pages(), [TRACKER_URL])
+        # The close helper finds the window of class "Vantrel" or fails.
+        close = [os.path.join(BUILD, "tests", "desktop_double.exe"), "close"]
+        self.assertEqual(subprocess.run(["wine", *close], env=self.env, timeout=60).returncode, 0,
+                         "no window of class Vantrel")
+        self.assertEqual(run.wait(timeout=30), 0)
+        self.assertTrue(port_free())
+
+
+if __name__ == "__main__":
+    unittest.main()
