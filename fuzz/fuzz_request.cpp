@@ -1,5 +1,6 @@
 // A request head as any local process or web page could send it.
 #include "server/request.h"
+#include "server/response.h"
 #include "server/routes.h"
 
 #include <cstdint>

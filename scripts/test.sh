@@ -2,22 +2,44 @@
 # Builds and runs every test: native unit and integration tests (plain,
 # under AddressSanitizer+UBSan, under ThreadSanitizer), a bounded fuzzing run,
 # then the Windows build, whose tests run under Wine on a virtual display
-# against the real exe, and the reference page in headless Chromium.
+# against the real exe, the reference page in headless Chromium and the
+# release script. Each stage's configure and build output is kept in
+# build/logs/; a stage that fails to build shows the end of its log.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh || exit 1
 jobs=$(nproc)
+logs=build/logs
+mkdir -p "$logs"
 failed=()
+times=()
 
-stage() {  # name, build dir, cmake options...
+# Runs a command with its output in build/logs/<name>.log; shows the end of
+# the log when it fails.
+logged() {  # name, command...
+  local log="$logs/$1.log"
+  shift
+  "$@" >"$log" 2>&1 && return 0
+  echo "--- $log (last 40 lines)"
+  tail -n 40 "$log"
+  return 1
+}
+
+build() {  # name, build dir, cmake options...
   local name=$1 dir=$2
   shift 2
+  logged "$name-configure" cmake -S . -B "$dir" "$@" && logged "$name-build" cmake --build "$dir" -j "$jobs"
+}
+
+stage() {  # name, build dir, cmake options...
+  local name=$1 dir=$2 start=$SECONDS
   echo "=== $name"
-  if ! cmake -S . -B "$dir" "$@" >/dev/null || ! cmake --build "$dir" -j "$jobs" >/dev/null; then
+  if build "$@"; then
+    ctest --test-dir "$dir" --output-on-failure || failed+=("$name")
+  else
     failed+=("$name (build)")
-    return
   fi
-  ctest --test-dir "$dir" --output-on-failure || failed+=("$name")
+  times+=("$name $((SECONDS - start)) s")
 }
 
 stage native build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -26,21 +48,28 @@ stage "asan+ubsan" build/asan -DCMAKE_BUILD_TYPE=Debug \
 TSAN_OPTIONS="halt_on_error=1" stage tsan build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=thread"
 
 echo "=== fuzz (30 s per target)"
+start=$SECONDS
 scripts/fuzz.sh 30 || failed+=("fuzz")
+times+=("fuzz $((SECONDS - start)) s")
 
-# A fresh Wine prefix for every run: the tests read its registry.
+# A fresh Wine prefix for every run, made on the tests' own display: the tests
+# read its registry.
+echo "=== windows (wine)"
+start=$SECONDS
 rm -rf build/win/wineprefix
 export WINEPREFIX="$PWD/build/win/wineprefix" WINEDEBUG=-all
-echo "=== windows (wine)"
-if cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null &&
-   cmake --build build/win -j "$jobs" >/dev/null; then
-  wineboot -i >/dev/null 2>&1
-  xvfb-run -a ctest --test-dir build/win --output-on-failure || failed+=("windows")
-  wineserver -k 2>/dev/null
+if build windows build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release; then
+  xvfb-run -a sh -c '
+    wineboot -i >/dev/null 2>&1
+    timeout 120 wineserver -w
+    ctest --test-dir build/win --output-on-failure' || failed+=("windows")
+  timeout 30 wineserver -k 2>/dev/null
 else
   failed+=("windows (build)")
 fi
+times+=("windows $((SECONDS - start)) s")
 
+echo "Stage times: $(IFS=,; echo "${times[*]}" | sed 's/,/, /g')"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED stages: ${failed[*]}"
   exit 1

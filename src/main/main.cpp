@@ -1,19 +1,18 @@
 // Start-up in its fixed order, then the message loop.
-#include "start_origin.h"
-#include "../server/connection.h"
-#include "../server/hub.h"
-#include "../server/platform.h"
-#include "../server/poll_loop.h"
-#include "../win/cells.h"
-#include "../win/tray.h"
-#include "../win/url_scheme.h"
-#include "../win/win_input_source.h"
+#include "main/start_origin.h"
+#include "server/connection.h"
+#include "server/hub.h"
+#include "platform/platform.h"
+#include "server/poll_loop.h"
+#include "win/process_cells.h"
+#include "win/tray.h"
+#include "win/url_scheme.h"
+#include "win/wide.h"
+#include "win/win_input_source.h"
 
 #include <objbase.h>
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
 
 namespace vantrel {
 
@@ -27,19 +26,18 @@ int run() {
     register_url_scheme();
 
     if (!net_startup()) {
-        std::fputs("the socket library cannot be started\n", stderr);
-        std::_Exit(EXIT_FAILURE);
+        fatal("the socket library cannot be started");
     }
     std::optional<Socket> listener = listen_loopback(SERVER_PORT, LISTEN_BACKLOG);
     if (!listener) return 0;  // another copy runs: end silently
 
-    if (!started_through_scheme(reinterpret_cast<const char16_t*>(GetCommandLineW()))) START_INSTANT = Clock::now();
+    if (!started_through_scheme(as_utf16(GetCommandLineW()))) START_INSTANT = Clock::now();
 
     std::shared_ptr<HubState> hub = create_hub(Clock::now());
     spawn_detached([listener = std::move(*listener), hub]() mutable { accept_loop(std::move(listener), hub); });
 
-    std::unique_ptr<InputSource> source = std::make_unique<WinInputSource>(find_controller_entry());
-    spawn_detached([source = std::move(source), hub]() mutable { poll_loop(hub, std::move(source)); });
+    std::unique_ptr<InputSource> input = std::make_unique<WinInputSource>(find_controller_entry());
+    spawn_detached([input = std::move(input), hub]() mutable { poll_loop(hub, std::move(input)); });
 
     // The shell may hand the tracker page to COM handlers, which need an
     // apartment on the calling thread.
@@ -60,13 +58,13 @@ int run() {
     HWND window = CreateWindowExW(0, WINDOW_CLASS.data(), L"Vantrel", 0, 0, 0, 0, 0, nullptr, nullptr, module, nullptr);
     // Without the window or its timer nothing could ever end the program,
     // and it would hold the port for good.
-    if (!window) fatal_system_error("cannot create the window");
+    if (!window) fatal("cannot create the window: " + last_system_error());
 
     LAST_SUBSCRIBER_COUNT.store(0);
     // A taskbar that does not exist yet (at logon) is no reason to end: the
     // icon comes with its "TaskbarCreated" broadcast.
     set_tray_icon(window, NIM_ADD, false);
-    if (!SetTimer(window, TIMER_ID, TIMER_PERIOD_MS, nullptr)) fatal_system_error("cannot start the timer");
+    if (!SetTimer(window, TIMER_ID, TIMER_PERIOD_MS, nullptr)) fatal("cannot start the timer: " + last_system_error());
 
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -1,6 +1,6 @@
-#include "start_origin.h"
+#include "main/start_origin.h"
 
-#include "../win/wide.h"
+#include "server/text.h"
 
 namespace vantrel {
 
@@ -57,7 +57,7 @@ std::vector<std::u16string> split_command_line(std::u16string_view line) {
 bool started_through_scheme(std::u16string_view command_line) {
     std::vector<std::u16string> arguments = split_command_line(command_line);
     for (std::size_t k = 1; k < arguments.size(); ++k) {
-        if (from_wide(arguments[k]).starts_with(SCHEME_PREFIX)) return true;
+        if (from_utf16(arguments[k]).starts_with(SCHEME_PREFIX)) return true;
     }
     return false;
 }

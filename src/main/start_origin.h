@@ -1,7 +1,7 @@
 // Was this copy started through the URL scheme or directly?
 #pragma once
 
-#include "../win/scheme.h"
+#include "win/scheme.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
-#include "connection.h"
+#include "server/connection.h"
 
-#include "request.h"
-#include "routes.h"
+#include "server/request.h"
+#include "server/routes.h"
 
 namespace vantrel {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "hub.h"
-#include "platform.h"
+#include "server/hub.h"
+#include "platform/platform.h"
 
 #include <chrono>
 #include <cstddef>

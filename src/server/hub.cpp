@@ -1,4 +1,4 @@
-#include "hub.h"
+#include "server/hub.h"
 
 #include <algorithm>
 

@@ -2,9 +2,9 @@
 // the uninstall request.
 #pragma once
 
-#include "platform.h"
-#include "press.h"
-#include "request.h"
+#include "platform/platform.h"
+#include "server/press.h"
+#include "server/request.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "server/messages.h"
 
 namespace vantrel {
 

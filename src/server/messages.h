@@ -1,8 +1,8 @@
 // The bytes of every message on the event stream after its head.
 #pragma once
 
-#include "press.h"
-#include "version.h"
+#include "server/press.h"
+#include "version.h"  // generated
 
 #include <string>
 #include <string_view>

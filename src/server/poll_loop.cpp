@@ -1,7 +1,7 @@
-#include "poll_loop.h"
+#include "server/poll_loop.h"
 
-#include "messages.h"
-#include "send_all.h"
+#include "server/messages.h"
+#include "server/response.h"
 
 #include <vector>
 
@@ -9,33 +9,36 @@ namespace vantrel {
 
 namespace {
 
-std::uint64_t milliseconds_since(Instant start, Instant now) {
-    auto age = elapsed(start, now);
-    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(age);
-    auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(age - seconds);
-    return static_cast<std::uint64_t>(seconds.count()) * 1000 +
-           static_cast<std::uint64_t>(nanoseconds.count()) / 1000000;
-}
+// What one tick shares among its subscribers.
+struct TickContext {
+    std::string prefix;  // the controller message of this tick, or empty
+    InputSample sample;
+    InputSource& input;
+    std::uint64_t tick_ms = 0;
+    FocusCache focus = FocusCache::NotAsked;
+    bool keepalive_due = false;
+};
 
-}  // namespace
-
+// False when the subscriber's write failed and it must be dropped.
 bool serve_subscriber(TickContext& context, Subscriber& subscriber) {
     std::string buffer = context.prefix;
     const Binding& binding = subscriber.binding;
     bool pad_down = context.sample.connected && (context.sample.buttons & binding.button_mask) != 0;
-    bool key_down = context.source.key_down(binding.key_code);
+    bool key_down = context.input.key_down(binding.key_code);
     if (auto event = track_press(subscriber.pad_press, EventSource::Pad, pad_down, context.tick_ms, binding.hold_ms,
-                                 context.focus, context.source))
+                                 context.focus, context.input))
         append_event_message(buffer, *event);
     if (auto event = track_press(subscriber.key_press, EventSource::Key, key_down, context.tick_ms, binding.hold_ms,
-                                 context.focus, context.source))
+                                 context.focus, context.input))
         append_event_message(buffer, *event);
     if (context.keepalive_due) buffer += KEEPALIVE;
     if (buffer.empty()) return true;
     return send_all(subscriber.socket, buffer);
 }
 
-void poll_tick(HubState& hub, InputSource& source, PollState& state, Instant now) {
+}  // namespace
+
+void poll_tick(HubState& hub, InputSource& input, PollState& state, Instant now) {
     std::lock_guard lock(hub.subscribers_lock);
     if (hub.subscribers.empty()) {
         state.pad_state = PadState::Unannounced;
@@ -43,9 +46,10 @@ void poll_tick(HubState& hub, InputSource& source, PollState& state, Instant now
     }
     stamp_last_seen(hub, now);
     TickContext context{.prefix = {},
-                        .sample = source.read_pad(),
-                        .source = source,
-                        .tick_ms = milliseconds_since(hub.started_at, now)};
+                        .sample = input.read_pad(),
+                        .input = input,
+                        .tick_ms = static_cast<std::uint64_t>(
+                            std::chrono::duration_cast<std::chrono::milliseconds>(elapsed(hub.started_at, now)).count())};
     PadState sampled = context.sample.connected ? PadState::Connected : PadState::Disconnected;
     if (state.pad_state != sampled) {
         append_pad_message(context.prefix, context.sample.connected);
@@ -70,11 +74,11 @@ void poll_tick(HubState& hub, InputSource& source, PollState& state, Instant now
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(kept), list.end());
 }
 
-void poll_loop(std::shared_ptr<HubState> hub, std::unique_ptr<InputSource> source) {
+void poll_loop(std::shared_ptr<HubState> hub, std::unique_ptr<InputSource> input) {
     PollState state{.pad_state = PadState::Unannounced, .last_ping = Clock::now()};
     for (;;) {
         wait_interval(POLL_INTERVAL);
-        poll_tick(*hub, *source, state, Clock::now());
+        poll_tick(*hub, *input, state, Clock::now());
     }
 }
 

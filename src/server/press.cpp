@@ -1,11 +1,15 @@
-#include "press.h"
+#include "server/press.h"
 
 namespace vantrel {
 
-bool ask_focus(FocusCache& focus, InputSource& source) {
-    if (focus == FocusCache::NotAsked) focus = source.game_focused() ? FocusCache::Yes : FocusCache::No;
+namespace {
+
+bool ask_focus(FocusCache& focus, InputSource& input) {
+    if (focus == FocusCache::NotAsked) focus = input.game_focused() ? FocusCache::Yes : FocusCache::No;
     return focus == FocusCache::Yes;
 }
+
+}  // namespace
 
 std::optional<PressEvent> track_press(PressState& state, EventSource source, bool pressed_now, std::uint64_t tick_ms,
                                       std::uint64_t hold_ms, FocusCache& focus, InputSource& input) {

@@ -1,7 +1,7 @@
 // Turns per-tick input samples into down, up and chest events.
 #pragma once
 
-#include "input_source.h"
+#include "server/input_source.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,8 +26,6 @@ struct PressEvent {
 // The game-focus answer of one tick, asked at most once and shared by every
 // subscriber of the tick.
 enum class FocusCache { NotAsked, Yes, No };
-
-bool ask_focus(FocusCache& focus, InputSource& source);
 
 std::optional<PressEvent> track_press(PressState& state, EventSource source, bool pressed_now, std::uint64_t tick_ms,
                                       std::uint64_t hold_ms, FocusCache& focus, InputSource& input);

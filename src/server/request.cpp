@@ -1,6 +1,6 @@
-#include "request.h"
+#include "server/request.h"
 
-#include "text.h"
+#include "server/text.h"
 
 #include <algorithm>
 #include <array>
@@ -42,9 +42,9 @@ std::optional<std::uint64_t> parse_hold(std::string_view value) {
 }
 
 std::optional<std::uint16_t> button_mask_for(std::string_view value) {
-    static constexpr std::array<std::uint16_t, 6> MASKS = {0x1000, 0x2000, 0x4000, 0x8000, 0x0100, 0x0200};
-    if (value.size() != 1 || value[0] < '0' || value[0] > '5') return std::nullopt;
-    return MASKS[static_cast<std::size_t>(value[0] - '0')];
+    if (value.size() != 1 || value[0] < '0' || static_cast<std::size_t>(value[0] - '0') >= BUTTON_MASKS.size())
+        return std::nullopt;
+    return BUTTON_MASKS[static_cast<std::size_t>(value[0] - '0')];
 }
 
 std::optional<std::uint32_t> key_code_for(std::string_view value) {
@@ -57,6 +57,13 @@ std::optional<std::uint32_t> key_code_for(std::string_view value) {
 
 }  // namespace
 
+std::optional<std::size_t> head_length(std::string_view received) {
+    std::size_t blank_line = received.find(HEAD_END);
+    if (blank_line != std::string_view::npos) return blank_line + HEAD_END.size();
+    if (received.size() >= HEAD_LIMIT) return received.size();
+    return std::nullopt;
+}
+
 std::optional<std::string> read_head(const Socket& socket) {
     // Without a deadline for the whole head, a client that sends a byte just
     // within every read time-out holds its thread for hours.
@@ -64,7 +71,10 @@ std::optional<std::string> read_head(const Socket& socket) {
     std::string head;
     std::array<char, READ_CHUNK> scratch;
     for (;;) {
-        if (head.find(HEAD_END) != std::string::npos || head.size() >= HEAD_LIMIT) return head;
+        if (std::optional<std::size_t> length = head_length(head)) {
+            head.resize(*length);  // a body is never read
+            return head;
+        }
         auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left <= std::chrono::milliseconds::zero()) return std::nullopt;
         set_recv_timeout(socket, std::min(left, HEAD_READ_TIMEOUT));

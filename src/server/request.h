@@ -1,8 +1,9 @@
 // Reading and parsing the one request head a connection carries.
 #pragma once
 
-#include "platform.h"
+#include "platform/platform.h"
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -25,15 +26,26 @@ struct Request {
     std::optional<std::string> origin;
 };
 
-// What one subscriber watches.
-struct Binding {
-    std::uint64_t hold_ms = 400;
-    std::uint32_t key_code = 0x45;       // E
-    std::uint16_t button_mask = 0x4000;  // X
-};
-
+inline constexpr std::uint64_t DEFAULT_HOLD_MS = 400;
+inline constexpr std::uint32_t DEFAULT_KEY_CODE = 0x45;       // E
+inline constexpr std::uint16_t DEFAULT_BUTTON_MASK = 0x4000;  // X
 inline constexpr std::uint64_t HOLD_MS_MIN = 50;
 inline constexpr std::uint64_t HOLD_MS_MAX = 10000;
+// The XInput button bit for each "button" value "0" to "5": A, B, X, Y, left
+// and right shoulder.
+inline constexpr std::array<std::uint16_t, 6> BUTTON_MASKS = {0x1000, 0x2000, 0x4000, 0x8000, 0x0100, 0x0200};
+
+// What one subscriber watches.
+struct Binding {
+    std::uint64_t hold_ms = DEFAULT_HOLD_MS;
+    std::uint32_t key_code = DEFAULT_KEY_CODE;
+    std::uint16_t button_mask = DEFAULT_BUTTON_MASK;
+};
+
+// How many of the bytes received so far make the head: through its blank
+// line, or all of them once HEAD_LIMIT is reached without one; none while
+// more must come.
+std::optional<std::size_t> head_length(std::string_view received);
 
 // Reads until the head's blank line or past the head limit; none when the
 // peer closed, a read failed, a read waited HEAD_READ_TIMEOUT or the whole

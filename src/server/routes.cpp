@@ -1,7 +1,8 @@
-#include "routes.h"
+#include "server/routes.h"
 
-#include "send_all.h"
-#include "subscription.h"
+#include "server/response.h"
+#include "server/site.h"
+#include "server/subscription.h"
 
 #include <algorithm>
 #include <array>
@@ -9,27 +10,14 @@
 
 namespace vantrel {
 
-bool origin_allowed(const std::optional<std::string>& origin) {
-    return origin && std::find(ALLOWED_ORIGINS.begin(), ALLOWED_ORIGINS.end(), *origin) != ALLOWED_ORIGINS.end();
-}
-
-Answer choose_answer(const Request& request) {
-    if (!origin_allowed(request.origin))
-        return request.method == "GET" && request.route == "/" ? Answer::Running : Answer::Forbidden;
-    if (request.method == "GET" && request.route == "/events") return Answer::EventStream;
-    if (request.method == "POST" && request.route == "/uninstall") return Answer::Uninstall;
-    if (request.method == "OPTIONS") return Answer::Preflight;
-    return Answer::NotFound;
-}
-
-std::string cors_headers(std::string_view origin) {
-    std::string block = "Access-Control-Allow-Origin: ";
-    block += origin;
-    block += "\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n";
-    return block;
-}
-
 namespace {
+
+constexpr std::string_view STATUS_OK = "200 OK";
+constexpr std::string_view STATUS_NO_CONTENT = "204 No Content";
+constexpr std::string_view STATUS_FORBIDDEN = "403 Forbidden";
+constexpr std::string_view STATUS_NOT_FOUND = "404 Not Found";
+constexpr std::string_view RUNNING_BODY = "Vantrel is running.\n";
+constexpr std::string_view PREFLIGHT_ADDITION = "Access-Control-Allow-Methods: GET, POST\r\n";
 
 constexpr std::size_t DRAIN_LIMIT_BYTES = 64 * 1024;
 constexpr std::chrono::milliseconds DRAIN_LIMIT_TIME{1000};
@@ -52,8 +40,9 @@ void close_gracefully(Socket socket) {
     }
 }
 
-}  // namespace
-
+// Writes the answer piece by piece, stopping at the first failed piece, then
+// closes the socket: after a whole answer, only once the peer has closed, has
+// sent 64 KiB more or has had a second.
 void write_plain_response(Socket socket, std::string_view status, std::string_view extra_headers,
                           std::string_view body) {
     const std::string length = std::to_string(body.size());
@@ -64,6 +53,21 @@ void write_plain_response(Socket socket, std::string_view status, std::string_vi
         if (!send_all(socket, piece)) return;
     }
     close_gracefully(std::move(socket));
+}
+
+}  // namespace
+
+bool origin_allowed(const std::optional<std::string>& origin) {
+    return origin && std::find(ALLOWED_ORIGINS.begin(), ALLOWED_ORIGINS.end(), *origin) != ALLOWED_ORIGINS.end();
+}
+
+Answer choose_answer(const Request& request) {
+    if (!origin_allowed(request.origin))
+        return request.method == "GET" && request.route == "/" ? Answer::Running : Answer::Forbidden;
+    if (request.method == "GET" && request.route == "/events") return Answer::EventStream;
+    if (request.method == "POST" && request.route == "/uninstall") return Answer::Uninstall;
+    if (request.method == "OPTIONS") return Answer::Preflight;
+    return Answer::NotFound;
 }
 
 void answer_request(Socket socket, HubState& hub, const Request& request) {

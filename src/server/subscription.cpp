@@ -1,9 +1,8 @@
-#include "subscription.h"
+#include "server/subscription.h"
 
-#include "messages.h"
-#include "request.h"
-#include "routes.h"
-#include "send_all.h"
+#include "server/messages.h"
+#include "server/request.h"
+#include "server/response.h"
 
 #include <array>
 

@@ -1,6 +1,10 @@
-// UTF-8 handling shared by the request parser and the game-window test.
+// Text: UTF-8 decoding, UTF-16 conversion and Unicode white space, for the
+// request parser and every string that crosses into the system.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +23,17 @@ bool is_white_space(char32_t code_point);
 // Trim White_Space characters from valid UTF-8 text.
 std::string_view trim_leading_white_space(std::string_view text);
 std::string_view trim_white_space(std::string_view text);
+
+// UTF-8 text to UTF-16 units; invalid UTF-8 becomes U+FFFD first.
+std::u16string to_utf16(std::string_view text);
+
+// UTF-16 units to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string from_utf16(std::u16string_view units);
+
+// Text from a system call that cuts it to fit the buffer. `fill(buffer,
+// capacity)` returns the units written, or capacity or more when the text
+// was cut, or 0 on failure; the buffer grows until the whole text fits. None
+// on failure or past the longest path the system knows (32767 units).
+std::optional<std::u16string> read_whole(const std::function<std::size_t(char16_t*, std::size_t)>& fill);
 
 }  // namespace vantrel

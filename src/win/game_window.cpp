@@ -1,6 +1,6 @@
-#include "game_window.h"
+#include "win/game_window.h"
 
-#include "../server/text.h"
+#include "server/text.h"
 
 namespace vantrel {
 

@@ -1,11 +1,11 @@
-#include "pad_reader.h"
+#include "win/pad_reader.h"
 
 namespace vantrel {
 
 namespace {
 
 std::optional<std::uint16_t> ask_slot(GetStateFn get_state, std::uint32_t slot) {
-    PadStateRecord state{};
+    XInputState state{};
     if (get_state == nullptr || get_state(slot, &state) != 0) return std::nullopt;
     return state.buttons;
 }

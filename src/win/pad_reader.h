@@ -1,8 +1,8 @@
 // Which controller slot to read, and how often to look for one.
 #pragma once
 
-#include "../server/input_source.h"
-#include "../server/platform.h"
+#include "server/input_source.h"
+#include "platform/platform.h"
 
 #include <chrono>
 #include <cstdint>
@@ -15,17 +15,17 @@ inline constexpr std::chrono::seconds PAD_RESCAN_INTERVAL{1};
 inline constexpr std::uint32_t PAD_SLOTS = 4;
 
 // Layout of XINPUT_STATE; only wButtons is used.
-struct PadStateRecord {
+struct XInputState {
     std::uint32_t packet_number;
     std::uint16_t buttons;
     std::uint8_t left_trigger;
     std::uint8_t right_trigger;
     std::int16_t thumb_lx, thumb_ly, thumb_rx, thumb_ry;
 };
-static_assert(sizeof(PadStateRecord) == 16);
+static_assert(sizeof(XInputState) == 16);
 
 // XInputGetState: 0 when a controller answers in that slot.
-using GetStateFn = std::uint32_t (*)(std::uint32_t slot, PadStateRecord* state);
+using GetStateFn = std::uint32_t (*)(std::uint32_t slot, XInputState* state);
 
 struct PadReader {
     std::mutex lock;

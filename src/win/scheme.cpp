@@ -1,4 +1,4 @@
-#include "scheme.h"
+#include "win/scheme.h"
 
 namespace vantrel {
 
@@ -13,6 +13,6 @@ std::array<RegistryValue, 4> scheme_registry_values(std::string_view program_pat
     }};
 }
 
-std::size_t registry_string_size(std::u16string_view units) { return (units.size() + 1) * sizeof(char16_t); }
+std::size_t registry_string_size(std::size_t units) { return (units + 1) * sizeof(char16_t); }
 
 }  // namespace vantrel

@@ -21,7 +21,8 @@ struct RegistryValue {
 // In the order they are written.
 std::array<RegistryValue, 4> scheme_registry_values(std::string_view program_path);
 
-// Bytes handed to the registry for a REG_SZ: UTF-16 units plus the zero unit.
-std::size_t registry_string_size(std::u16string_view units);
+// Bytes handed to the registry for a REG_SZ of that many UTF-16 units: the
+// units plus the zero unit.
+std::size_t registry_string_size(std::size_t units);
 
 }  // namespace vantrel

@@ -1,9 +1,9 @@
-#include "timer.h"
+#include "win/timer.h"
 
-#include "cells.h"
-#include "timer_policy.h"
-#include "tray.h"
-#include "uninstall.h"
+#include "win/process_cells.h"
+#include "win/timer_policy.h"
+#include "win/tray.h"
+#include "win/uninstall.h"
 
 namespace vantrel {
 

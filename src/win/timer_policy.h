@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../server/platform.h"
+#include "platform/platform.h"
 
 #include <chrono>
 

@@ -1,15 +1,13 @@
-#include "tooltip.h"
+#include "win/tooltip.h"
 
-#include "wide.h"
-
-#include <algorithm>
+#include "server/text.h"
 
 namespace vantrel {
 
-void copy_tooltip(std::string_view text, char16_t* tip) {
-    std::u16string units = to_wide(text);
-    std::size_t count = std::min(units.size(), TOOLTIP_UNITS - 1);
-    std::copy_n(units.begin(), count, tip);
+std::u16string tooltip_units(std::string_view text) {
+    std::u16string units = to_utf16(text);
+    if (units.size() > TOOLTIP_UNITS - 1) units.resize(TOOLTIP_UNITS - 1);
+    return units;
 }
 
 }  // namespace vantrel

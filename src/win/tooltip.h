@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace vantrel {
@@ -11,8 +12,8 @@ inline constexpr std::size_t TOOLTIP_UNITS = 128;  // szTip, zero unit included
 
 inline std::string_view tooltip_text(bool connected) { return connected ? TOOLTIP_CONNECTED : TOOLTIP_WAITING; }
 
-// Transcodes text into a zeroed tip buffer of TOOLTIP_UNITS units, writing
-// at most TOOLTIP_UNITS - 1 so the tip always stays terminated.
-void copy_tooltip(std::string_view text, char16_t* tip);
+// The text as UTF-16, cut to TOOLTIP_UNITS - 1 units so that a zeroed tip
+// buffer stays terminated.
+std::u16string tooltip_units(std::string_view text);
 
 }  // namespace vantrel

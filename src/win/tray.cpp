@@ -1,17 +1,17 @@
-#include "tray.h"
+#include "win/tray.h"
 
-#include "cells.h"
-#include "handles.h"
-#include "timer.h"
-#include "tooltip.h"
-#include "uninstall.h"
-#include "wide.h"
-#include "../server/routes.h"
+#include "win/process_cells.h"
+#include "win/handles.h"
+#include "win/timer.h"
+#include "win/tooltip.h"
+#include "win/uninstall.h"
+#include "win/wide.h"
+#include "server/site.h"
 
 #include <shellapi.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
+
 
 namespace vantrel {
 
@@ -20,8 +20,7 @@ namespace {
 constexpr UINT MENU_FLAGS = TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_RIGHTBUTTON;
 
 void append_item(HMENU menu, UINT_PTR id, std::string_view text) {
-    std::u16string wide = to_wide(text);
-    AppendMenuW(menu, MF_STRING, id, wide_ptr(wide));
+    AppendMenuW(menu, MF_STRING, id, to_wide(text).c_str());
 }
 
 void show_tray_menu(HWND window) {
@@ -64,7 +63,8 @@ BOOL set_tray_icon(HWND window, DWORD operation, bool connected) {
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = TRAY_CALLBACK_MESSAGE;
     record.hIcon = APP_ICON;
-    copy_tooltip(tooltip_text(connected), reinterpret_cast<char16_t*>(record.szTip));
+    std::u16string tip = tooltip_units(tooltip_text(connected));
+    std::copy(tip.begin(), tip.end(), record.szTip);
     return Shell_NotifyIconW(operation, &record);
 }
 
@@ -74,16 +74,11 @@ void leave_program(HWND window) {
 }
 
 void open_tracker_page() {
-    std::u16string verb = to_wide("open");
-    std::u16string url = to_wide(TRACKER_URL);
-    ShellExecuteW(nullptr, wide_ptr(verb), wide_ptr(url), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, to_wide("open").c_str(), to_wide(TRACKER_URL).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (!HUB) {
-        std::fputs("window message before the hub exists\n", stderr);
-        std::_Exit(EXIT_FAILURE);
-    }
+    if (!HUB) fatal("window message before the hub exists");
     if (message == WM_TIMER) {
         on_timer(window);
         return 0;

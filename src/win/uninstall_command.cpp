@@ -1,4 +1,4 @@
-#include "uninstall_command.h"
+#include "win/uninstall_command.h"
 
 namespace vantrel {
 

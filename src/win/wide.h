@@ -1,7 +1,7 @@
-// UTF-8 <-> UTF-16 for every string that crosses into the system.
+// The system's wide strings, UTF-16 in wchar_t, to and from the portable
+// text module: the only place the two unit types meet.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,23 +9,18 @@
 
 namespace vantrel {
 
-// UTF-8 text to UTF-16 units; c_str() supplies the terminating zero unit.
-// Invalid UTF-8 becomes U+FFFD first.
-std::u16string to_wide(std::string_view text);
-
-// UTF-16 units to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string from_wide(std::u16string_view units);
-
-// Text from a system call that cuts it to fit the buffer. `fill(buffer,
-// capacity)` returns the units written, or capacity or more when the text
-// was cut, or 0 on failure; the buffer grows until the whole text fits. None
-// on failure or past the longest path the system knows (32767 units).
-std::optional<std::u16string> read_whole(const std::function<std::size_t(char16_t*, std::size_t)>& fill);
-
-#ifdef _WIN32
-// The system's wide strings are UTF-16 code units.
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
-inline const wchar_t* wide_ptr(const std::u16string& units) { return reinterpret_cast<const wchar_t*>(units.c_str()); }
-#endif
+
+// UTF-8 to the system's units; c_str() supplies the terminating zero unit.
+std::wstring to_wide(std::string_view text);
+
+// The system's units to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string from_wide(std::wstring_view units);
+
+std::u16string_view as_utf16(std::wstring_view units);
+
+// A whole text from a call that cuts it to the buffer (see read_whole); none
+// when the system cannot give all of it.
+std::optional<std::string> read_system_text(const std::function<std::size_t(wchar_t*, std::size_t)>& fill);
 
 }  // namespace vantrel

@@ -1,7 +1,7 @@
-#include "win_input_source.h"
+#include "win/win_input_source.h"
 
-#include "game_window.h"
-#include "wide.h"
+#include "win/game_window.h"
+#include "win/wide.h"
 
 #include <windows.h>
 
@@ -15,10 +15,10 @@ constexpr std::array<const wchar_t*, 2> XINPUT_LIBRARIES = {L"xinput1_4.dll", L"
 constexpr int WINDOW_TEXT_UNITS = 256;
 
 std::string window_text(HWND window, int(WINAPI* query)(HWND, LPWSTR, int)) {
-    char16_t buffer[WINDOW_TEXT_UNITS] = {};
-    int units = query(window, reinterpret_cast<wchar_t*>(buffer), WINDOW_TEXT_UNITS);
+    wchar_t buffer[WINDOW_TEXT_UNITS] = {};
+    int units = query(window, buffer, WINDOW_TEXT_UNITS);
     if (units <= 0) return {};
-    return from_wide(std::u16string_view(buffer, units > WINDOW_TEXT_UNITS ? WINDOW_TEXT_UNITS : units));
+    return from_wide(std::wstring_view(buffer, units > WINDOW_TEXT_UNITS ? WINDOW_TEXT_UNITS : units));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pad_reader.h"
-#include "../server/input_source.h"
+#include "win/pad_reader.h"
+#include "server/input_source.h"
 
 namespace vantrel {
 

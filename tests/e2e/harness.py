@@ -17,15 +17,10 @@ import tempfile
 import time
 import unittest
 
+from wire import ALLOWED, RUNNING
+
 BUILD = os.environ["VANTREL_BUILD"]
 PORT = 47321
-ALLOWED = "http://localhost:3000"
-STREAM_HEAD = (
-    "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\nConnection: keep-alive\r\n"
-    "Access-Control-Allow-Origin: {origin}\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n"
-    "\r\nretry: 2000\n\n"
-)
-HELLO = 'data: {"type":"hello","version":"1.1.0"}\n\n'
 SCHEME_KEY = r"HKCU\Software\Classes\zendry-chests"
 TEST_DEADLINE_S = 240  # the longest test waits out the 90 s idle exit
 
@@ -107,18 +102,9 @@ def get(path, origin=None, method="GET"):
 
 def answering():
     try:
-        return get("/") == plain("200 OK", "", "Vantrel is running.\n")
+        return get("/") == RUNNING
     except OSError:
         return False
-
-
-def plain(status, extra, body):
-    return (f"HTTP/1.1 {status}\r\nContent-Type: text/plain\r\nContent-Length: {len(body.encode())}\r\n"
-            f"Connection: close\r\n{extra}\r\n{body}")
-
-
-def cors(origin):
-    return f"Access-Control-Allow-Origin: {origin}\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n"
 
 
 class Stream:

@@ -6,9 +6,9 @@ import tempfile
 import unittest
 
 from harness import BUILD, TEST_DEADLINE_S, answering, past_deadline, port_free, wait_for
+from wire import TRACKER_URL
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-TRACKER_URL = "https://zendry.gg/chests"
 
 
 class FirstRun(unittest.TestCase):

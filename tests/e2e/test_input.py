@@ -4,13 +4,8 @@ import subprocess
 import time
 import unittest
 
-from harness import ALLOWED, HELLO, STREAM_HEAD, Stream, VantrelTest
-
-PAD = 'data: {{"type":"pad","connected":{}}}\n\n'
-
-
-def event(kind, source):
-    return f'data: {{"type":"{kind}","source":"{source}"}}\n\n'
+from harness import Stream, VantrelTest
+from wire import ALLOWED, HELLO, STREAM_HEAD, event, pad
 
 
 class Controller(VantrelTest):
@@ -26,7 +21,7 @@ class Controller(VantrelTest):
         self.set_pad(2, 0)
         self.start()
         stream = self.open_stream("button=0")
-        self.assertEqual(stream.next_message(), PAD.format("true"))
+        self.assertEqual(stream.next_message(), pad(True))
         self.set_pad(2, 0x1000)
         self.assertEqual(stream.next_message(), event("down", "pad"))
         self.set_pad(2, 0x0000)
@@ -35,7 +30,7 @@ class Controller(VantrelTest):
         self.set_pad(2, 0x1000)
         self.assertEqual(stream.next_message(), event("down", "pad"))
         self.set_pad(None)
-        self.assertEqual(stream.next_message(), PAD.format("false"))
+        self.assertEqual(stream.next_message(), pad(False))
         self.assertRegex(stream.next_message(), r'^data: \{"type":"up","source":"pad","ms":\d+,"game":false\}\n\n$')
         stream.close()
 
@@ -43,7 +38,7 @@ class Controller(VantrelTest):
         self.set_pad(0, 0)
         self.start()
         stream = self.open_stream("button=3")
-        self.assertEqual(stream.next_message(), PAD.format("true"))
+        self.assertEqual(stream.next_message(), pad(True))
         self.set_pad(0, 0x1000 | 0x2000)
         with self.assertRaises(TimeoutError):
             stream.next_message(timeout=1.5)
@@ -71,7 +66,7 @@ class KeyboardAndFocus(VantrelTest):
 
     def open_stream(self):
         stream = Stream("key=e&hold=400")
-        head = STREAM_HEAD.format(origin=ALLOWED) + HELLO + PAD.format("false")
+        head = STREAM_HEAD.format(origin=ALLOWED) + HELLO + pad(False)
         self.assertEqual(stream.read_exactly(len(head)), head)
         return stream
 

@@ -3,7 +3,8 @@ import os
 import time
 import unittest
 
-from harness import HELLO, STREAM_HEAD, Stream, VantrelTest, cors, get, plain
+from harness import Stream, VantrelTest, get
+from wire import FORBIDDEN, HELLO, RUNNING, STREAM_HEAD, cors, plain, preflight
 
 ALLOWED = ["https://zendry.gg", "http://localhost:3000", "http://127.0.0.1:3000"]
 NEAR_MISSES = [
@@ -14,8 +15,6 @@ NEAR_MISSES = [
 REFUSED = [None, "null", "", "https://evil.example"] + NEAR_MISSES
 ROUTES = ["/", "/events", "/uninstall", "/x"]
 METHODS = ["GET", "POST", "OPTIONS", "PUT"]
-RUNNING = plain("200 OK", "", "Vantrel is running.\n")
-FORBIDDEN = plain("403 Forbidden", "", "")
 
 
 class OriginMatrix(VantrelTest):
@@ -35,7 +34,7 @@ class OriginMatrix(VantrelTest):
                     if (method, route) in (("GET", "/events"), ("POST", "/uninstall")):
                         continue
                     if method == "OPTIONS":
-                        expected = plain("204 No Content", cors(origin) + "Access-Control-Allow-Methods: GET, POST\r\n", "")
+                        expected = preflight(origin)
                     else:
                         expected = plain("404 Not Found", cors(origin), "")
                     self.assertEqual(get(route, origin=origin, method=method), expected, (origin, method, route))

@@ -5,16 +5,16 @@ import struct
 import subprocess
 from xml.etree import ElementTree
 
-from harness import ALLOWED, BUILD, HELLO, PORT, STREAM_HEAD, Stream, VantrelTest, answering, cors, get, plain
+from harness import BUILD, PORT, Stream, VantrelTest, answering, get
+from wire import ALLOWED, FORBIDDEN, HELLO, RUNNING, STREAM_HEAD, pad, preflight
 
 
 class Server(VantrelTest):
     def test_running_answer_and_preflight(self):
         self.start()
-        self.assertEqual(get("/"), plain("200 OK", "", "Vantrel is running.\n"))
-        self.assertEqual(get("/anything", method="OPTIONS", origin=ALLOWED),
-                         plain("204 No Content", cors(ALLOWED) + "Access-Control-Allow-Methods: GET, POST\r\n", ""))
-        self.assertEqual(get("/events"), plain("403 Forbidden", "", ""))
+        self.assertEqual(get("/"), RUNNING)
+        self.assertEqual(get("/anything", method="OPTIONS", origin=ALLOWED), preflight(ALLOWED))
+        self.assertEqual(get("/events"), FORBIDDEN)
 
     def test_second_copy_ends_silently_and_the_first_keeps_answering(self):
         first = self.start()
@@ -35,7 +35,7 @@ class Server(VantrelTest):
     def test_subscriber_gets_head_hello_and_controller_state(self):
         self.start()
         stream = Stream("button=1")
-        expected = STREAM_HEAD.format(origin=ALLOWED) + HELLO + 'data: {"type":"pad","connected":false}\n\n'
+        expected = STREAM_HEAD.format(origin=ALLOWED) + HELLO + pad(False)
         self.assertEqual(stream.read_exactly(len(expected)), expected)
         stream.close()
 

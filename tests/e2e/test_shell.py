@@ -5,10 +5,8 @@ import subprocess
 import time
 import unittest
 
-from harness import (ALLOWED, HELLO, STREAM_HEAD, Stream, VantrelTest, cors, get, plain, port_free, request, wait_for,
-                     wine_processes)
-
-TRACKER_URL = "https://zendry.gg/chests"
+from harness import Stream, VantrelTest, get, port_free, request, wait_for, wine_processes
+from wire import ALLOWED, FORBIDDEN, HELLO, STREAM_HEAD, TRACKER_URL, cors, plain
 
 
 class Registration(VantrelTest):
@@ -67,10 +65,10 @@ class Uninstall(VantrelTest):
     def test_uninstall_from_a_foreign_origin_changes_nothing(self):
         program = self.start()
         self.assertEqual(get("/uninstall", origin="https://evil.example", method="POST"),
-                         plain("403 Forbidden", "", ""))
+                         FORBIDDEN)
         # An old browser's form post has no Origin header, but its body can look like one.
         self.assertEqual(request(f"POST /uninstall HTTP/1.1\r\nContent-Length: 27\r\n\r\nOrigin: {ALLOWED}\r\n"),
-                         plain("403 Forbidden", "", ""))
+                         FORBIDDEN)
         time.sleep(3)
         self.assertIsNone(program.poll())
         self.assertIsNotNone(self.registry())

@@ -1,7 +1,8 @@
 // The server's answers over real loopback sockets, byte for byte.
 #include "server/request.h"
-#include "server/routes.h"
+#include "server/site.h"
 #include "support/loopback.h"
+#include "support/wire.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,10 @@ using test::LoopbackServer;
 using test::read_until_closed;
 using test::send_text;
 
-std::string plain(std::string_view status, std::string_view extra, std::string_view body) {
-    return "HTTP/1.1 " + std::string(status) +
-           "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\nConnection: close\r\n" + std::string(extra) + "\r\n" + std::string(body);
-}
-
-std::string cors(std::string_view origin) {
-    return "Access-Control-Allow-Origin: " + std::string(origin) +
-           "\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n";
-}
-
-const std::string RUNNING = plain("200 OK", "", "Vantrel is running.\n");
-const std::string FORBIDDEN = plain("403 Forbidden", "", "");
+using test::wire::cors;
+using test::wire::FORBIDDEN;
+using test::wire::plain;
+using test::wire::RUNNING;
 
 std::string head(std::string_view method, std::string_view path, std::optional<std::string_view> origin) {
     std::string text = std::string(method) + " " + std::string(path) + " HTTP/1.1\r\nHost: 127.0.0.1:47321\r\n";
@@ -37,9 +29,6 @@ std::string head(std::string_view method, std::string_view path, std::optional<s
 }
 
 TEST(Routes, RunningAnswerOnlyForOtherClientsOnRoot) {
-    EXPECT_EQ(RUNNING,
-              "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\nConnection: close\r\n\r\n"
-              "Vantrel is running.\n");
     LoopbackServer server;
     const struct {
         std::string head;

@@ -1,5 +1,5 @@
 // The contract of the platform layer, on both its sides.
-#include "server/platform.h"
+#include "platform/platform.h"
 #include "support/loopback.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +72,7 @@ TEST(Platform, ShutdownEndsTheConnectionForEveryHandle) {
     std::this_thread::sleep_for(50ms);
     shutdown_both(*accepted);
     EXPECT_TRUE(test::stream_ends(*client));
-    client->close();
+    client.reset();
     ASSERT_EQ(read.wait_for(10s), std::future_status::ready);
     EXPECT_LE(read.get(), 0);
 }

@@ -2,9 +2,9 @@
 #include "server/messages.h"
 #include "server/poll_loop.h"
 #include "server/request.h"
-#include "server/subscription.h"
 #include "support/loopback.h"
 #include "support/scripted_input.h"
+#include "support/wire.h"
 
 #include <gtest/gtest.h>
 
@@ -20,25 +20,12 @@ using test::read_exactly;
 using test::read_until_closed;
 using test::send_text;
 
-const std::string DEV = "http://localhost:3000";
-
-std::string plain(std::string_view status, std::string_view extra) {
-    return "HTTP/1.1 " + std::string(status) +
-           "\r\nContent-Type: text/plain\r\nContent-Length: 0\r\nConnection: close\r\n" + std::string(extra) + "\r\n";
-}
-std::string cors(std::string_view origin) {
-    return "Access-Control-Allow-Origin: " + std::string(origin) +
-           "\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n";
-}
-const std::string RUNNING =
-    "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\nConnection: close\r\n\r\n"
-    "Vantrel is running.\n";
-const std::string FORBIDDEN = plain("403 Forbidden", "");
+using test::wire::DEV;
+using test::wire::FORBIDDEN;
+using test::wire::not_found;
+using test::wire::preflight;
+using test::wire::RUNNING;
 const std::string SILENT = "";  // closed without an answer
-std::string not_found(std::string_view origin) { return plain("404 Not Found", cors(origin)); }
-std::string preflight(std::string_view origin) {
-    return plain("204 No Content", cors(origin) + "Access-Control-Allow-Methods: GET, POST\r\n");
-}
 std::string padded(std::string head, char fill, std::size_t size) {
     head.append(size - head.size(), fill);
     return head;
@@ -178,14 +165,22 @@ TEST(Load, ConnectionsPastTheCapAreClosedAndTheServerRecovers) {
             while (!stop) accept_next(*listener, hub);
         });
         auto connect = [&] { return std::move(*connect_loopback(port)); };
+        // Subscribers fill the cap: unlike silent clients they never time out.
+        std::vector<Socket> subscribers;
+        for (std::size_t i = 0; i < MAX_CONNECTIONS; ++i) {
+            subscribers.push_back(connect());
+            send_text(subscribers.back(), "GET /events HTTP/1.1\r\nOrigin: " + DEV + "\r\n\r\n");
+        }
+        ASSERT_TRUE(test::wait_until([&] { return subscriber_count(*hub) == MAX_CONNECTIONS; }, 60s));
         std::vector<Socket> silent;
-        for (std::size_t i = 0; i < MAX_CONNECTIONS + 300; ++i) silent.push_back(connect());
-        EXPECT_TRUE(test::wait_until([&] { return hub->live_connections.load() == MAX_CONNECTIONS; }));
+        for (int i = 0; i < 300; ++i) silent.push_back(connect());
         Socket refused = connect();
         send_text(refused, "GET / HTTP/1.1\r\n\r\n");
         EXPECT_EQ(read_until_closed(refused), SILENT);
+        EXPECT_EQ(hub->live_connections.load(), MAX_CONNECTIONS);
 
         silent.clear();
+        subscribers.clear();
         ASSERT_TRUE(test::wait_until([&] { return hub->live_connections.load() == 0; }, 10s));
         Socket normal = connect();
         send_text(normal, "GET / HTTP/1.1\r\n\r\n");
@@ -230,7 +225,7 @@ TEST(Load, TwoHundredSubscribersReceiveEveryEventInOrder) {
             }
         }
         ASSERT_NE(expected.find("chest"), std::string::npos);
-        const std::string whole = stream_head(DEV) + std::string(HELLO) + expected;
+        const std::string whole = test::wire::stream_head(DEV) + test::wire::HELLO + expected;
         for (std::size_t i = 0; i < clients.size(); ++i) EXPECT_EQ(read_exactly(clients[i], whole.size()), whole) << i;
     }
     EXPECT_EQ(test::open_descriptors(), descriptors);

@@ -5,6 +5,7 @@
 #include "server/subscription.h"
 #include "support/loopback.h"
 #include "support/scripted_input.h"
+#include "support/wire.h"
 
 #include <gtest/gtest.h>
 
@@ -20,16 +21,13 @@ using test::nothing_pending;
 using test::read_exactly;
 using test::ScriptedInput;
 
-const std::string ORIGIN = "http://localhost:3000";
-const std::string HEAD =
-    "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\nConnection: keep-alive\r\n"
-    "Access-Control-Allow-Origin: http://localhost:3000\r\nAccess-Control-Allow-Private-Network: true\r\n"
-    "Vary: Origin\r\n\r\nretry: 2000\n\n";
-const std::string PAD_ON = "data: {\"type\":\"pad\",\"connected\":true}\n\n";
-const std::string PAD_OFF = "data: {\"type\":\"pad\",\"connected\":false}\n\n";
-const std::string PAD_DOWN = "data: {\"type\":\"down\",\"source\":\"pad\"}\n\n";
-const std::string KEY_DOWN = "data: {\"type\":\"down\",\"source\":\"key\"}\n\n";
-const std::string PING = ": ping\n\n";
+const std::string ORIGIN = test::wire::DEV;
+const std::string HEAD = test::wire::stream_head(ORIGIN);
+using test::wire::PAD_OFF;
+using test::wire::PAD_ON;
+using test::wire::PING;
+const std::string PAD_DOWN = test::wire::down("pad");
+const std::string KEY_DOWN = test::wire::down("key");
 
 class Stream : public ::testing::Test {
 protected:
@@ -38,7 +36,7 @@ protected:
         std::size_t before = subscriber_count(*server.hub);
         Socket client = server.request("GET /events" + std::string(query.empty() ? "" : "?") + std::string(query) +
                                        " HTTP/1.1\r\nOrigin: " + ORIGIN + "\r\n\r\n");
-        EXPECT_EQ(read_exactly(client, HEAD.size() + HELLO.size()), HEAD + std::string(HELLO));
+        EXPECT_EQ(read_exactly(client, HEAD.size() + test::wire::HELLO.size()), HEAD + test::wire::HELLO);
         EXPECT_TRUE(test::wait_until([&] { return subscriber_count(*server.hub) == before + 1; }));
         return client;
     }

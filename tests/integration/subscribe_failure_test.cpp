@@ -3,6 +3,7 @@
 #ifndef _WIN32
 #include "server/messages.h"
 #include "server/subscription.h"
+#include "support/wire.h"
 
 #include <gtest/gtest.h>
 
@@ -58,8 +59,8 @@ TEST(SubscribeFailure, HelloThatCannotBeWrittenStillUsesItsId) {
     std::string received;
     char buffer[4096];
     for (ssize_t got; (got = ::recv(pair.peer, buffer, sizeof buffer, 0)) > 0;) received.append(buffer, got);
-    EXPECT_NE(received.find(stream_head("http://localhost:3000")), std::string::npos);
-    EXPECT_EQ(received.find(HELLO), std::string::npos);
+    EXPECT_NE(received.find(test::wire::stream_head(test::wire::DEV)), std::string::npos);
+    EXPECT_EQ(received.find(test::wire::HELLO), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "loopback.h"
 
-#include "server/send_all.h"
+#include "server/response.h"
 
 #ifdef _WIN32
 #include <winsock2.h>

@@ -3,7 +3,7 @@
 
 #include "server/connection.h"
 #include "server/hub.h"
-#include "server/platform.h"
+#include "platform/platform.h"
 
 #include <chrono>
 #include <atomic>

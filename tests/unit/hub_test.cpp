@@ -1,5 +1,6 @@
 #include "server/hub.h"
 #include "server/routes.h"
+#include "server/site.h"
 
 #include <gtest/gtest.h>
 

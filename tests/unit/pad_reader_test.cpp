@@ -17,7 +17,7 @@ struct FakeXInput {
 };
 FakeXInput fake;
 
-std::uint32_t fake_get_state(std::uint32_t slot, PadStateRecord* state) {
+std::uint32_t fake_get_state(std::uint32_t slot, XInputState* state) {
     fake.calls.push_back(slot);
     if (fake.answering_slot != slot) return 1167;  // ERROR_DEVICE_NOT_CONNECTED
     state->buttons = fake.buttons;

@@ -1,6 +1,7 @@
 #include "server/messages.h"
 #include "server/press.h"
 #include "support/scripted_input.h"
+#include "support/wire.h"
 
 #include <gtest/gtest.h>
 
@@ -37,12 +38,9 @@ void run_steps(const std::vector<Step>& steps, std::uint64_t hold_ms = 400) {
     }
 }
 
-const std::string DOWN = "data: {\"type\":\"down\",\"source\":\"key\"}\n\n";
-const std::string CHEST = "data: {\"type\":\"chest\",\"source\":\"key\"}\n\n";
-std::string up(std::uint64_t ms, bool game) {
-    return "data: {\"type\":\"up\",\"source\":\"key\",\"ms\":" + std::to_string(ms) +
-           ",\"game\":" + (game ? "true" : "false") + "}\n\n";
-}
+const std::string DOWN = test::wire::down("key");
+const std::string CHEST = test::wire::chest("key");
+std::string up(std::uint64_t ms, bool game) { return test::wire::up("key", ms, game); }
 
 TEST(TrackPress, ChestOnFirstTickAtOrPastThresholdWithGameInFront) {
     const std::uint64_t T = 123456;
@@ -128,7 +126,7 @@ TEST(Messages, BytesOfEveryMessage) {
               "data: {\"type\":\"chest\",\"source\":\"pad\"}\n\n"
               "data: {\"type\":\"up\",\"source\":\"pad\",\"ms\":412,\"game\":true}\n\n"
               "data: {\"type\":\"up\",\"source\":\"key\",\"ms\":0,\"game\":false}\n\n");
-    EXPECT_EQ(HELLO, "data: {\"type\":\"hello\",\"version\":\"1.1.0\"}\n\n");
+    EXPECT_EQ(HELLO, test::wire::HELLO);
     EXPECT_EQ(KEEPALIVE, ": ping\n\n");
 }
 

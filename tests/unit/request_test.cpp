@@ -61,6 +61,27 @@ TEST(ParseRequest, SplitsRequestLineAndFindsOrigin) {
     }
 }
 
+// Every prefix, as a read could leave it: no test waits out a time-out.
+TEST(HeadLength, CompleteExactlyAtTheBlankLineOrTheLimit) {
+    for (const std::string head : {"GET / HTTP/1.1\r\n\r\n", "OPTIONS /x HTTP/1.1\r\nOrigin: http://a\r\n\r\nbody",
+                                   "GET / HTTP/1.1\n\r\n\r\n", "\r\n\r\n"}) {
+        const std::size_t end = head.find("\r\n\r\n") + 4;
+        for (std::size_t n = 0; n <= head.size(); ++n) {
+            SCOPED_TRACE(head.substr(0, n));
+            if (n < end)
+                EXPECT_EQ(head_length(head.substr(0, n)), std::nullopt);
+            else
+                EXPECT_EQ(head_length(head.substr(0, n)), end);
+        }
+    }
+    const std::string bare_line_feeds = "GET / HTTP/1.1\n\n" + std::string(HEAD_LIMIT, 'x');
+    for (std::size_t n = 0; n <= bare_line_feeds.size(); ++n) {
+        std::optional<std::size_t> expected;
+        if (n >= HEAD_LIMIT) expected = n;  // parsed as it is, all of it
+        EXPECT_EQ(head_length(bare_line_feeds.substr(0, n)), expected) << n;
+    }
+}
+
 TEST(ParseRequest, RequestLineWithoutPathIsRejected) {
     for (const char* head : {"GET\r\n\r\n", "\r\n\r\n", "", "GET\r\nOrigin: http://a\r\n\r\n"}) {
         SCOPED_TRACE(head);
@@ -93,47 +114,50 @@ struct BindingCase {
 };
 
 TEST(ParseBinding, AppliesKnownParametersAndIgnoresTheRest) {
+    constexpr std::uint64_t HOLD = DEFAULT_HOLD_MS;
+    constexpr std::uint32_t KEY = DEFAULT_KEY_CODE;
+    constexpr std::uint16_t BUTTON = DEFAULT_BUTTON_MASK;
     const std::string max64 = std::to_string(std::numeric_limits<std::uint64_t>::max());
     const BindingCase cases[] = {
-        {"", 400, 0x45, 0x4000},
+        {"", 400, 0x45, 0x4000},  // the defaults, spelled out
         {"key=q&button=3&hold=250", 250, 0x51, 0x8000},
-        {"key=E", 400, 0x45, 0x4000},
-        {"key=e", 400, 0x45, 0x4000},
-        {"key=7", 400, 0x37, 0x4000},
-        {"key=ab", 400, 0x45, 0x4000},
-        {"key=%41", 400, 0x45, 0x4000},
-        {"key=.", 400, 0x45, 0x4000},
-        {"key=", 400, 0x45, 0x4000},
-        {"Key=q", 400, 0x45, 0x4000},
-        {"button=0", 400, 0x45, 0x1000},
-        {"button=1", 400, 0x45, 0x2000},
-        {"button=2", 400, 0x45, 0x4000},
-        {"button=4", 400, 0x45, 0x0100},
-        {"button=5", 400, 0x45, 0x0200},
-        {"button=6", 400, 0x45, 0x4000},
-        {"button=12", 400, 0x45, 0x4000},
-        {"button=1&button=9", 400, 0x45, 0x2000},
-        {"hold=0", 50, 0x45, 0x4000},
-        {"hold=49", 50, 0x45, 0x4000},
-        {"hold=50", 50, 0x45, 0x4000},
-        {"hold=10000", 10000, 0x45, 0x4000},
-        {"hold=10001", 10000, 0x45, 0x4000},
-        {"hold=+250", 250, 0x45, 0x4000},
-        {"hold=-250", 400, 0x45, 0x4000},
-        {"hold=+", 400, 0x45, 0x4000},
-        {"hold=-", 400, 0x45, 0x4000},
-        {"hold=++5", 400, 0x45, 0x4000},
-        {"hold=25a", 400, 0x45, 0x4000},
-        {"hold= 250", 400, 0x45, 0x4000},
-        {"hold=", 400, 0x45, 0x4000},
-        {"hold", 400, 0x45, 0x4000},
-        {"hold=" + max64, 10000, 0x45, 0x4000},
-        {"hold=18446744073709551616", 400, 0x45, 0x4000},
-        {"hold=99999999999999999999999", 400, 0x45, 0x4000},
-        {"hold=300&hold=x", 300, 0x45, 0x4000},
-        {"&&hold=300&&", 300, 0x45, 0x4000},
-        {"hold=300=4", 400, 0x45, 0x4000},
-        {"other=1&key=z", 400, 0x5A, 0x4000},
+        {"key=E", HOLD, 0x45, BUTTON},
+        {"key=e", HOLD, 0x45, BUTTON},
+        {"key=7", HOLD, 0x37, BUTTON},
+        {"key=ab", HOLD, KEY, BUTTON},
+        {"key=%41", HOLD, KEY, BUTTON},
+        {"key=.", HOLD, KEY, BUTTON},
+        {"key=", HOLD, KEY, BUTTON},
+        {"Key=q", HOLD, KEY, BUTTON},
+        {"button=0", HOLD, KEY, 0x1000},
+        {"button=1", HOLD, KEY, 0x2000},
+        {"button=2", HOLD, KEY, 0x4000},
+        {"button=4", HOLD, KEY, 0x0100},
+        {"button=5", HOLD, KEY, 0x0200},
+        {"button=6", HOLD, KEY, BUTTON},
+        {"button=12", HOLD, KEY, BUTTON},
+        {"button=1&button=9", HOLD, KEY, 0x2000},
+        {"hold=0", 50, KEY, BUTTON},
+        {"hold=49", 50, KEY, BUTTON},
+        {"hold=50", 50, KEY, BUTTON},
+        {"hold=10000", 10000, KEY, BUTTON},
+        {"hold=10001", 10000, KEY, BUTTON},
+        {"hold=+250", 250, KEY, BUTTON},
+        {"hold=-250", HOLD, KEY, BUTTON},
+        {"hold=+", HOLD, KEY, BUTTON},
+        {"hold=-", HOLD, KEY, BUTTON},
+        {"hold=++5", HOLD, KEY, BUTTON},
+        {"hold=25a", HOLD, KEY, BUTTON},
+        {"hold= 250", HOLD, KEY, BUTTON},
+        {"hold=", HOLD, KEY, BUTTON},
+        {"hold", HOLD, KEY, BUTTON},
+        {"hold=" + max64, 10000, KEY, BUTTON},
+        {"hold=18446744073709551616", HOLD, KEY, BUTTON},
+        {"hold=99999999999999999999999", HOLD, KEY, BUTTON},
+        {"hold=300&hold=x", 300, KEY, BUTTON},
+        {"&&hold=300&&", 300, KEY, BUTTON},
+        {"hold=300=4", HOLD, KEY, BUTTON},
+        {"other=1&key=z", HOLD, 0x5A, BUTTON},
     };
     for (const BindingCase& c : cases) {
         SCOPED_TRACE(c.query);

@@ -1,10 +1,10 @@
-#include "server/platform.h"
+#include "platform/platform.h"
 #include "win/game_window.h"
 #include "win/scheme.h"
 #include "win/timer_policy.h"
 #include "win/tooltip.h"
 #include "win/uninstall_command.h"
-#include "win/wide.h"
+#include "server/text.h"
 
 #include <gtest/gtest.h>
 
@@ -15,29 +15,21 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(Wide, RoundTripsAndReplacesUnpairedSurrogates) {
-    EXPECT_EQ(to_wide("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), u"a\u00E9\u20AC\U0001F600");
-    EXPECT_EQ(from_wide(u"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_EQ(from_wide(std::u16string{u'a', 0xD800, u'b'}),
+TEST(Utf16, RoundTripsAndReplacesUnpairedSurrogates) {
+    EXPECT_EQ(to_utf16("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), u"a\u00E9\u20AC\U0001F600");
+    EXPECT_EQ(from_utf16(u"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(from_utf16(std::u16string{u'a', 0xD800, u'b'}),
               "a\xEF\xBF\xBD"
               "b");
-    EXPECT_EQ(from_wide(std::u16string{0xDC00, 0xD83D}), "\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(to_wide("x\xFFy"), u"x\uFFFDy");
-    EXPECT_EQ(to_wide("").c_str()[0], u'\0');
+    EXPECT_EQ(from_utf16(std::u16string{0xDC00, 0xD83D}), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(to_utf16("x\xFFy"), u"x\uFFFDy");
+    EXPECT_EQ(to_utf16("").c_str()[0], u'\0');
 }
 
-TEST(Tooltip, CopiesAtMost127UnitsAndStaysTerminated) {
-    char16_t tip[TOOLTIP_UNITS] = {};
-    copy_tooltip(tooltip_text(false), tip);
-    EXPECT_EQ(std::u16string(tip), u"Vantrel: waiting for the tracker");
-    char16_t connected[TOOLTIP_UNITS] = {};
-    copy_tooltip(tooltip_text(true), connected);
-    EXPECT_EQ(std::u16string(connected), u"Vantrel: connected");
-
-    char16_t long_tip[TOOLTIP_UNITS] = {};
-    copy_tooltip(std::string(200, 'x'), long_tip);
-    EXPECT_EQ(std::u16string(long_tip), std::u16string(127, u'x'));
-    EXPECT_EQ(long_tip[127], u'\0');
+TEST(Tooltip, AtMost127UnitsSoTheTipStaysTerminated) {
+    EXPECT_EQ(tooltip_units(tooltip_text(false)), u"Vantrel: waiting for the tracker");
+    EXPECT_EQ(tooltip_units(tooltip_text(true)), u"Vantrel: connected");
+    EXPECT_EQ(tooltip_units(std::string(200, 'x')), std::u16string(127, u'x'));
 }
 
 TEST(SchemeRegistration, ValuesForAPathWithSpacesAndNonAscii) {
@@ -53,8 +45,8 @@ TEST(SchemeRegistration, ValuesForAPathWithSpacesAndNonAscii) {
     EXPECT_EQ(values[2].data, "\"" + path + "\",0");
     EXPECT_EQ(values[3].key, "Software\\Classes\\zendry-chests\\shell\\open\\command");
     EXPECT_EQ(values[3].data, "\"" + path + "\" \"%1\"");
-    EXPECT_EQ(registry_string_size(u""), 2u);
-    EXPECT_EQ(registry_string_size(u"URL:Vantrel"), 24u);
+    EXPECT_EQ(registry_string_size(0), 2u);
+    EXPECT_EQ(registry_string_size(11), 24u);  // "URL:Vantrel"
 }
 
 TEST(Uninstall, CommandLineNamesThePathOnlyThroughItsVariable) {

@@ -1,12 +1,10 @@
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
 
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
@@ -42,33 +40,14 @@ std::optional<Socket> new_tcp_socket() {
     return Socket(static_cast<NativeSocket>(handle));
 }
 
-// One high-resolution waitable timer per waiting thread.
-struct WaitTimer {
-    HANDLE handle = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
-    WaitTimer() = default;
-    WaitTimer(const WaitTimer&) = delete;
-    WaitTimer& operator=(const WaitTimer&) = delete;
-    ~WaitTimer() {
-        if (handle) CloseHandle(handle);
-    }
-};
-
-struct ThreadStart {
-    void (*entry)(void*);
-    void* argument;
-};
-
 DWORD WINAPI thread_start(LPVOID raw) {
-    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(raw));
-    start->entry(start->argument);
+    std::unique_ptr<ThreadBody>(static_cast<ThreadBody*>(raw))->run();
     return 0;
 }
 
 }  // namespace
 
-void Socket::close() {
-    if (valid()) closesocket(static_cast<SOCKET>(release()));
-}
+void close_socket(NativeSocket handle) { closesocket(static_cast<SOCKET>(handle)); }
 
 bool net_startup() {
     static const bool started = [] {
@@ -150,33 +129,37 @@ void shutdown_send(const Socket& socket) { shutdown(raw(socket), SD_SEND); }
 
 void shutdown_both(const Socket& socket) { shutdown(raw(socket), SD_BOTH); }
 
-void spawn_detached_entry(void (*entry)(void*), void* argument) {
-    HANDLE thread = CreateThread(nullptr, THREAD_STACK_RESERVATION, thread_start, new ThreadStart{entry, argument},
-                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (!thread) fatal_system_error("failed to spawn thread");
+void spawn_detached_body(std::unique_ptr<ThreadBody> body) {
+    HANDLE thread =
+        CreateThread(nullptr, THREAD_STACK_RESERVATION, thread_start, body.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread) fatal("failed to spawn thread: " + last_system_error());
+    body.release();  // the thread owns it now
     CloseHandle(thread);
 }
 
 void wait_interval(std::chrono::milliseconds interval) {
     // Sleep() rounds up to the 15.625 ms system tick, so a 20 ms Sleep often
     // lasts about 31 ms; the high-resolution timer keeps the interval exact.
-    thread_local WaitTimer timer;
+    // One timer per waiting thread.
+    thread_local const Owned<HANDLE, CloseHandle> timer(
+        CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
     LARGE_INTEGER due;
     due.QuadPart = -static_cast<LONGLONG>(interval.count()) * 10000;  // relative, in 100 ns units
-    if (timer.handle && SetWaitableTimer(timer.handle, &due, 0, nullptr, nullptr, FALSE)) {
-        WaitForSingleObject(timer.handle, INFINITE);
+    if (timer.valid() && SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE)) {
+        WaitForSingleObject(timer.get(), INFINITE);
         return;
     }
     Sleep(static_cast<DWORD>(interval.count()));
 }
 
-void fatal_system_error(std::string_view what) {
+std::string last_system_error() {
     DWORD error = GetLastError();
     char description[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, description,
-                   sizeof description, nullptr);
-    std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(what.size()), what.data(), description);
-    std::_Exit(EXIT_FAILURE);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                  description, sizeof description, nullptr);
+    std::string text(description, length);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    return text.empty() ? "error " + std::to_string(error) : text;
 }
 
 }  // namespace vantrel

@@ -1,4 +1,4 @@
-#include "send_all.h"
+#include "server/response.h"
 
 #include <climits>
 #include <cstddef>
@@ -13,6 +13,13 @@ bool send_all(const Socket& socket, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
     return true;
+}
+
+std::string cors_headers(std::string_view origin) {
+    std::string block = "Access-Control-Allow-Origin: ";
+    block += origin;
+    block += "\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n";
+    return block;
 }
 
 }  // namespace vantrel

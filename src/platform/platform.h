@@ -1,13 +1,17 @@
-// The one seam between the server core and the operating system: sockets,
-// detached threads, interval waits and the fatal exit. platform_win.cpp and
-// platform_posix.cpp implement it; nothing else in src/server sees an OS header.
+// The one seam between the portable code and the operating system: sockets,
+// detached threads, interval waits, system errors and the fatal exit.
+// platform_win.cpp and platform_posix.cpp implement it; nothing in src/server
+// sees an OS header.
 #pragma once
+
+#include "platform/owned.h"
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace vantrel {
@@ -25,35 +29,8 @@ inline Clock::duration elapsed(Instant since, Instant now) {
 using NativeSocket = std::uintptr_t;  // SOCKET on Windows, an int on POSIX
 inline constexpr NativeSocket NO_SOCKET = ~NativeSocket{0};
 
-// Sole owner of one socket handle; closes it when destroyed.
-class Socket {
-public:
-    Socket() = default;
-    explicit Socket(NativeSocket handle) : handle_(handle) {}
-    Socket(Socket&& other) noexcept : handle_(other.release()) {}
-    Socket& operator=(Socket&& other) noexcept {
-        if (this != &other) {
-            close();
-            handle_ = other.release();
-        }
-        return *this;
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    ~Socket() { close(); }
-
-    NativeSocket get() const { return handle_; }
-    bool valid() const { return handle_ != NO_SOCKET; }
-    NativeSocket release() {
-        NativeSocket handle = handle_;
-        handle_ = NO_SOCKET;
-        return handle;
-    }
-    void close();  // per platform
-
-private:
-    NativeSocket handle_ = NO_SOCKET;
-};
+void close_socket(NativeSocket handle);
+using Socket = Owned<NativeSocket, close_socket, NO_SOCKET>;
 
 // Starts the socket library once per process (WSAStartup 2.2). False means
 // the process cannot serve at all.
@@ -93,26 +70,36 @@ void shutdown_send(const Socket& socket);
 // read blocked on another handle returns and the peer sees end of stream.
 void shutdown_both(const Socket& socket);
 
-// Runs entry(argument) on a new detached thread with a 2 MiB stack
-// reservation. A thread that cannot be created is fatal.
-void spawn_detached_entry(void (*entry)(void*), void* argument);
+// What a thread runs; the thread owns it and destroys it when done.
+struct ThreadBody {
+    virtual ~ThreadBody() = default;
+    virtual void run() = 0;
+};
+
+// Runs the body on a new detached thread with a 2 MiB stack reservation. A
+// thread that cannot be created is fatal.
+void spawn_detached_body(std::unique_ptr<ThreadBody> body);
 inline constexpr std::size_t THREAD_STACK_RESERVATION = 2 * 1024 * 1024;
 
-// The same for any callable, move-only ones included; the thread owns it.
-template <typename Body>
-void spawn_detached(Body body) {
-    spawn_detached_entry(
-        [](void* raw) {
-            std::unique_ptr<Body> owned(static_cast<Body*>(raw));
-            (*owned)();
-        },
-        new Body(std::move(body)));
+// The same for any callable, move-only ones included.
+template <typename Callable>
+void spawn_detached(Callable callable) {
+    struct Body final : ThreadBody {
+        explicit Body(Callable c) : callable(std::move(c)) {}
+        void run() override { callable(); }
+        Callable callable;
+    };
+    spawn_detached_body(std::make_unique<Body>(std::move(callable)));
 }
 
 // Waits about `interval`, at the system timer's finest resolution.
 void wait_interval(std::chrono::milliseconds interval);
 
-// Writes "<what>: <system error description>" to stderr and ends the process.
-[[noreturn]] void fatal_system_error(std::string_view what);
+// The description of the calling thread's last system error, on one line.
+std::string last_system_error();
+
+// Writes the line to the standard error stream (which a windowed process
+// normally lacks) and ends the process at once with status 1.
+[[noreturn]] void fatal(std::string_view line);
 
 }  // namespace vantrel

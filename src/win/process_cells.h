@@ -2,7 +2,7 @@
 // window exists and read only on the main thread afterwards.
 #pragma once
 
-#include "../server/hub.h"
+#include "server/hub.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -9,8 +9,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -38,9 +36,7 @@ sockaddr_in loopback_address(std::uint16_t port) {
 
 }  // namespace
 
-void Socket::close() {
-    if (valid()) ::close(static_cast<int>(release()));
-}
+void close_socket(NativeSocket handle) { ::close(static_cast<int>(handle)); }
 
 bool net_startup() { return true; }
 
@@ -111,11 +107,7 @@ void shutdown_send(const Socket& socket) { ::shutdown(fd(socket), SHUT_WR); }
 
 void shutdown_both(const Socket& socket) { ::shutdown(fd(socket), SHUT_RDWR); }
 
-void spawn_detached_entry(void (*entry)(void*), void* argument) {
-    struct Start {
-        void (*entry)(void*);
-        void* argument;
-    };
+void spawn_detached_body(std::unique_ptr<ThreadBody> body) {
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     pthread_attr_setstacksize(&attributes, THREAD_STACK_RESERVATION);
@@ -124,24 +116,20 @@ void spawn_detached_entry(void (*entry)(void*), void* argument) {
     int error = pthread_create(
         &thread, &attributes,
         [](void* raw) -> void* {
-            std::unique_ptr<Start> start(static_cast<Start*>(raw));
-            start->entry(start->argument);
+            std::unique_ptr<ThreadBody>(static_cast<ThreadBody*>(raw))->run();
             return nullptr;
         },
-        new Start{entry, argument});
+        body.get());
     pthread_attr_destroy(&attributes);
     if (error != 0) {
         errno = error;
-        fatal_system_error("failed to spawn thread");
+        fatal("failed to spawn thread: " + last_system_error());
     }
+    body.release();  // the thread owns it now
 }
 
 void wait_interval(std::chrono::milliseconds interval) { std::this_thread::sleep_for(interval); }
 
-void fatal_system_error(std::string_view what) {
-    const char* description = std::strerror(errno);
-    std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(what.size()), what.data(), description);
-    std::_Exit(EXIT_FAILURE);
-}
+std::string last_system_error() { return std::strerror(errno); }
 
 }  // namespace vantrel

@@ -1,4 +1,4 @@
-#include "cells.h"
+#include "win/process_cells.h"
 
 namespace vantrel {
 
