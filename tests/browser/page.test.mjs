@@ -59,12 +59,15 @@ async function waitFor(check, timeoutMs, what) {
 const deadline = { timeout: 240000 };
 
 test("reference page shows the helper, controller and chests, and other origins get nothing", deadline, async (t) => {
-  const env = { ...process.env, WINEDEBUG: "-all", WINEDLLOVERRIDES: "xinput1_4=n,b" };
+  const prefix = process.env.WINEPREFIX ?? path.join(BUILD, "wineprefix");
+  const env = { ...process.env, WINEPREFIX: prefix, WINEDEBUG: "-all", WINEDLLOVERRIDES: "xinput1_4=n,b" };
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), "vantrel browser "));
   const exe = path.join(dir, "vantrel.exe");
   fs.copyFileSync(path.join(BUILD, "vantrel.exe"), exe);
-  fs.copyFileSync(path.join(BUILD, "tests", "xinput1_4.dll"), path.join(dir, "xinput1_4.dll"));
-  const setPad = (state) => fs.writeFileSync(path.join(dir, "pad.txt"), state);
+  // The program loads its controller library from the system folder only.
+  const system = path.join(prefix, "drive_c", "windows", "system32");
+  fs.copyFileSync(path.join(BUILD, "tests", "xinput1_4.dll"), path.join(system, "xinput1_4.dll"));
+  const setPad = (state) => fs.writeFileSync(path.join(system, "pad.txt"), state);
   setPad("0 0");
   fs.mkdirSync(ARTIFACTS, { recursive: true });
 
@@ -81,6 +84,7 @@ test("reference page shows the helper, controller and chests, and other origins 
       // No server left to kill.
     }
     fs.rmSync(dir, { recursive: true, force: true });
+    for (const name of ["xinput1_4.dll", "pad.txt"]) fs.rmSync(path.join(system, name), { force: true });
   });
 
   // Started as through the page's link, so it opens no browser of its own.
