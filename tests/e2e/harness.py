@@ -149,6 +149,26 @@ class Stream:
         self.conn.close()
 
 
+def page_recorder(folder):
+    """An xdg-open stand-in in folder/bin that records every page the program
+    opens, one a line; returns that bin folder and the record's path."""
+    bin_dir = os.path.join(folder, "bin")
+    os.makedirs(bin_dir)
+    log = os.path.join(folder, "opened.txt")
+    with open(os.path.join(bin_dir, "xdg-open"), "w") as stub:
+        stub.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{log}"\n')
+    os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+    return bin_dir, log
+
+
+def pages_opened(log):
+    try:
+        with open(log) as record:
+            return record.read().split()
+    except FileNotFoundError:
+        return []
+
+
 def system_folder():
     return os.path.join(wine_env()["WINEPREFIX"], "drive_c", "windows", "system32")
 
@@ -175,12 +195,7 @@ class VantrelTest(unittest.TestCase):
         if self.with_controller:
             shutil.copy(os.path.join(BUILD, "tests", "xinput1_4.dll"), system_folder())
             self.set_pad(None)
-        self.bin = os.path.join(self.dir, "bin")
-        os.makedirs(self.bin)
-        self.opened_log = os.path.join(self.dir, "opened.txt")
-        with open(os.path.join(self.bin, "xdg-open"), "w") as stub:
-            stub.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{self.opened_log}"\n')
-        os.chmod(os.path.join(self.bin, "xdg-open"), 0o755)
+        self.bin, self.opened_log = page_recorder(self.dir)
         self.env = wine_env({"PATH": self.bin + os.pathsep + os.environ["PATH"],
                              "WINEDLLOVERRIDES": "xinput1_4=n,b" if self.with_controller else ""})
 
@@ -244,11 +259,7 @@ class VantrelTest(unittest.TestCase):
             state.write("none" if slot is None else f"{slot} {buttons}")
 
     def opened_pages(self):
-        try:
-            with open(self.opened_log) as log:
-                return log.read().split()
-        except FileNotFoundError:
-            return []
+        return pages_opened(self.opened_log)
 
     def registry(self):
         code, output = self.wine_output(["wine", "reg", "query", SCHEME_KEY, "/s"])

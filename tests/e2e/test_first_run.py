@@ -6,7 +6,8 @@ import tempfile
 import time
 import unittest
 
-from harness import BUILD, TEST_DEADLINE_S, answering, past_deadline, port_free, wait_for
+from harness import (BUILD, TEST_DEADLINE_S, answering, page_recorder, pages_opened, past_deadline, port_free,
+                     wait_for)
 from wire import TRACKER_URL
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -19,12 +20,7 @@ class FirstRun(unittest.TestCase):
         self.assertTrue(wait_for(port_free, 30), "port 47321 still held from an earlier test")
         self.home = tempfile.TemporaryDirectory(prefix="vantrel first run ")
         self.addCleanup(self.home.cleanup)
-        bin_dir = os.path.join(self.home.name, "bin")
-        os.makedirs(bin_dir)
-        self.opened_log = os.path.join(self.home.name, "opened.txt")
-        with open(os.path.join(bin_dir, "xdg-open"), "w") as stub:
-            stub.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{self.opened_log}"\n')
-        os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+        bin_dir, self.opened_log = page_recorder(self.home.name)
         # A newcomer's terminal on a fresh machine has no display of its own.
         self.env = {name: value for name, value in os.environ.items() if name not in ("DISPLAY", "XAUTHORITY")}
         self.env.update(WINEPREFIX=os.path.join(self.home.name, "prefix"), WINEDEBUG="-all",
@@ -39,11 +35,7 @@ class FirstRun(unittest.TestCase):
             pass
 
     def opened_pages(self):
-        try:
-            with open(self.opened_log) as log:
-                return log.read().split()
-        except FileNotFoundError:
-            return []
+        return pages_opened(self.opened_log)
 
     def test_run_command_gives_window_page_and_clean_exit(self):
         run = subprocess.Popen([os.path.join(ROOT, "scripts", "run.sh")], env=self.env, stdout=subprocess.DEVNULL,
