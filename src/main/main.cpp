@@ -13,7 +13,6 @@
 #include <objbase.h>
 #include <windows.h>
 
-
 namespace vantrel {
 
 namespace {

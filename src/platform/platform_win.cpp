@@ -130,8 +130,8 @@ void shutdown_send(const Socket& socket) { shutdown(raw(socket), SD_SEND); }
 void shutdown_both(const Socket& socket) { shutdown(raw(socket), SD_BOTH); }
 
 void spawn_detached_body(std::unique_ptr<ThreadBody> body) {
-    HANDLE thread =
-        CreateThread(nullptr, THREAD_STACK_RESERVATION, thread_start, body.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    HANDLE thread = CreateThread(nullptr, THREAD_STACK_RESERVATION, thread_start, body.get(),
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (!thread) fatal("failed to spawn thread: " + last_system_error());
     body.release();  // the thread owns it now
     CloseHandle(thread);

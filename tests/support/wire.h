@@ -16,9 +16,9 @@ inline std::string cors(std::string_view origin) {
 }
 
 inline std::string plain(std::string_view status, std::string_view extra_headers, std::string_view body) {
-    return "HTTP/1.1 " + std::string(status) + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n" + std::string(extra_headers) + "\r\n" +
-           std::string(body);
+    return "HTTP/1.1 " + std::string(status) +
+           "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n" + std::string(extra_headers) + "\r\n" + std::string(body);
 }
 
 inline const std::string RUNNING =
@@ -32,7 +32,8 @@ inline std::string preflight(std::string_view origin) {
 }
 
 inline std::string stream_head(std::string_view origin) {
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\nConnection: keep-alive\r\n" +
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\nConnection: "
+           "keep-alive\r\n" +
            cors(origin) + "\r\nretry: 2000\n\n";
 }
 inline const std::string HELLO = "data: {\"type\":\"hello\",\"version\":\"1.1.0\"}\n\n";
