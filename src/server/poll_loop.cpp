@@ -46,10 +46,8 @@ void poll_tick(HubState& hub, InputSource& input, PollState& state, Instant now)
     }
     stamp_last_seen(hub, now);
     const auto age = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed(hub.started_at, now));
-    TickContext context{.prefix = {},
-                        .sample = input.read_pad(),
-                        .input = input,
-                        .tick_ms = static_cast<std::uint64_t>(age.count())};
+    TickContext context{
+        .prefix = {}, .sample = input.read_pad(), .input = input, .tick_ms = static_cast<std::uint64_t>(age.count())};
     PadState sampled = context.sample.connected ? PadState::Connected : PadState::Disconnected;
     if (state.pad_state != sampled) {
         append_pad_message(context.prefix, context.sample.connected);
