@@ -1,8 +1,8 @@
 // Start-up in its fixed order, then the message loop.
 #include "main/start_origin.h"
+#include "platform/platform.h"
 #include "server/connection.h"
 #include "server/hub.h"
-#include "platform/platform.h"
 #include "server/poll_loop.h"
 #include "win/process_cells.h"
 #include "win/tray.h"
@@ -24,9 +24,7 @@ constexpr int ICON_RESOURCE = 1;
 int run() {
     register_url_scheme();
 
-    if (!net_startup()) {
-        fatal("the socket library cannot be started");
-    }
+    if (!net_startup()) fatal("the socket library cannot be started");
     std::optional<Socket> listener = listen_loopback(SERVER_PORT, LISTEN_BACKLOG);
     if (!listener) return 0;  // another copy runs: end silently
 

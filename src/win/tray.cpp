@@ -1,12 +1,12 @@
 #include "win/tray.h"
 
-#include "win/process_cells.h"
+#include "server/site.h"
 #include "win/handles.h"
+#include "win/process_cells.h"
 #include "win/timer.h"
 #include "win/tooltip.h"
 #include "win/uninstall.h"
 #include "win/wide.h"
-#include "server/site.h"
 
 #include <shellapi.h>
 
