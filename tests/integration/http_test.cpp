@@ -17,9 +17,9 @@ using test::LoopbackServer;
 using test::read_until_closed;
 using test::send_text;
 
-using test::wire::cors;
 using test::wire::FORBIDDEN;
-using test::wire::plain;
+using test::wire::no_content;
+using test::wire::preflight;
 using test::wire::RUNNING;
 
 std::string head(std::string_view method, std::string_view path, std::optional<std::string_view> origin) {
@@ -61,16 +61,14 @@ TEST(Routes, AllowedOriginsGetCrossOriginHeaders) {
     LoopbackServer server;
     for (std::string_view origin : ALLOWED_ORIGINS) {
         SCOPED_TRACE(origin);
-        const std::string not_found = plain("404 Not Found", cors(origin), "");
-        const std::string preflight =
-            plain("204 No Content", cors(origin) + "Access-Control-Allow-Methods: GET, POST\r\n", "");
+        const std::string not_found = test::wire::not_found(origin);
         EXPECT_EQ(read_until_closed(server.request(head("GET", "/", origin))), not_found);
         EXPECT_EQ(read_until_closed(server.request(head("get", "/events", origin))), not_found);
         EXPECT_EQ(read_until_closed(server.request(head("GET", "/events/", origin))), not_found);
         EXPECT_EQ(read_until_closed(server.request(head("GET", "/Events", origin))), not_found);
         EXPECT_EQ(read_until_closed(server.request(head("GET", "/uninstall", origin))), not_found);
-        EXPECT_EQ(read_until_closed(server.request(head("OPTIONS", "/anything?x", origin))), preflight);
-        EXPECT_EQ(read_until_closed(server.request(head("OPTIONS", "/events", origin))), preflight);
+        EXPECT_EQ(read_until_closed(server.request(head("OPTIONS", "/anything?x", origin))), preflight(origin));
+        EXPECT_EQ(read_until_closed(server.request(head("OPTIONS", "/events", origin))), preflight(origin));
     }
     server.join();
     EXPECT_FALSE(server.hub->uninstall_requested.load());
@@ -79,11 +77,11 @@ TEST(Routes, AllowedOriginsGetCrossOriginHeaders) {
 TEST(Routes, UninstallFromAllowedOriginRaisesTheFlag) {
     LoopbackServer server;
     EXPECT_EQ(read_until_closed(server.request(head("POST", "/uninstall", "http://localhost:3000"))),
-              plain("204 No Content", cors("http://localhost:3000"), ""));
+              no_content("http://localhost:3000"));
     server.join();
     EXPECT_TRUE(server.hub->uninstall_requested.load());
     EXPECT_EQ(read_until_closed(server.request(head("POST", "/uninstall", "http://localhost:3000"))),
-              plain("204 No Content", cors("http://localhost:3000"), ""));
+              no_content("http://localhost:3000"));
     server.join();
     EXPECT_TRUE(server.hub->uninstall_requested.load());
 }
@@ -96,8 +94,7 @@ TEST(HeadReading, HeadInThreeWritesIsAnswered) {
     send_text(client, "Origin: https://zendry.gg\r\n");
     std::this_thread::sleep_for(50ms);
     send_text(client, "\r\n");
-    EXPECT_EQ(read_until_closed(client),
-              plain("204 No Content", cors("https://zendry.gg") + "Access-Control-Allow-Methods: GET, POST\r\n", ""));
+    EXPECT_EQ(read_until_closed(client), preflight("https://zendry.gg"));
 }
 
 TEST(HeadReading, SilentClientIsClosedAfterTheTimeOutWithoutAnswer) {
