@@ -57,6 +57,15 @@ bool set_no_delay(const Socket& socket);
 // One recv/send call: bytes moved, 0 for end of stream (recv), negative on
 // error or time-out. A send never raises SIGPIPE.
 std::ptrdiff_t recv_some(const Socket& socket, char* buffer, std::size_t size);
+
+// One recv that waits no later than `deadline` (it sets the receive
+// time-out); negative, without reading, once the deadline has passed.
+inline std::ptrdiff_t recv_before(const Socket& socket, char* buffer, std::size_t size, Instant deadline) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left <= std::chrono::milliseconds::zero()) return -1;
+    set_recv_timeout(socket, left);
+    return recv_some(socket, buffer, size);
+}
 std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size);
 
 // A second handle to the same connection.

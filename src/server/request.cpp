@@ -75,10 +75,8 @@ std::optional<std::string> read_head(const Socket& socket) {
             head.resize(*length);  // a body is never read
             return head;
         }
-        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left <= std::chrono::milliseconds::zero()) return std::nullopt;
-        set_recv_timeout(socket, std::min(left, HEAD_READ_TIMEOUT));
-        std::ptrdiff_t received = recv_some(socket, scratch.data(), scratch.size());
+        std::ptrdiff_t received =
+            recv_before(socket, scratch.data(), scratch.size(), std::min(deadline, Clock::now() + HEAD_READ_TIMEOUT));
         if (received <= 0) return std::nullopt;
         head.append(scratch.data(), static_cast<std::size_t>(received));
     }

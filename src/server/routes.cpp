@@ -31,10 +31,7 @@ void close_gracefully(Socket socket) {
     const Instant deadline = Clock::now() + DRAIN_LIMIT_TIME;
     std::array<char, READ_CHUNK> discard;
     for (std::size_t drained = 0; drained < DRAIN_LIMIT_BYTES;) {
-        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left <= std::chrono::milliseconds::zero()) return;
-        set_recv_timeout(socket, left);
-        std::ptrdiff_t received = recv_some(socket, discard.data(), discard.size());
+        std::ptrdiff_t received = recv_before(socket, discard.data(), discard.size(), deadline);
         if (received <= 0) return;
         drained += static_cast<std::size_t>(received);
     }
