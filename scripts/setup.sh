@@ -5,12 +5,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-run_packages=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-              wine wine64 xvfb xauth curl)
-release_packages=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-                  osslsigncode openssl)
-test_packages=("${run_packages[@]}" "${release_packages[@]}" g++ clang googletest libgtest-dev python3 chromium
-               nodejs)
+windows_build=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+signing=(osslsigncode openssl)
+run_packages=("${windows_build[@]}" wine wine64 xvfb xauth curl)
+release_packages=("${windows_build[@]}" "${signing[@]}")
+test_packages=("${run_packages[@]}" "${signing[@]}" g++ clang googletest libgtest-dev python3 chromium nodejs)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
