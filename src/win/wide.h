@@ -17,6 +17,7 @@ std::wstring to_wide(std::string_view text);
 // The system's units to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string from_wide(std::wstring_view units);
 
+// The system's units seen as UTF-16, without a copy.
 std::u16string_view as_utf16(std::wstring_view units);
 
 // A whole text from a call that cuts it to the buffer (see read_whole); none
