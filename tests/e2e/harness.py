@@ -7,6 +7,7 @@ helpers to speak HTTP and SSE to it as a tracker page would.
 No test may hang: each one has a deadline, and each ends by killing every
 process left in the Wine prefix, so one stuck test cannot stall the rest.
 """
+import contextlib
 import os
 import shutil
 import signal
@@ -211,7 +212,8 @@ class VantrelTest(unittest.TestCase):
         end_wine()
         if self.with_controller:
             for name in ("xinput1_4.dll", "pad.txt"):
-                os.remove(os.path.join(system_folder(), name))
+                with contextlib.suppress(FileNotFoundError):  # set-up may have stopped before
+                    os.remove(os.path.join(system_folder(), name))
         if self.dir:
             shutil.rmtree(self.dir, ignore_errors=True)
 
