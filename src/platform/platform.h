@@ -59,13 +59,19 @@ bool set_no_delay(const Socket& socket);
 std::ptrdiff_t recv_some(const Socket& socket, char* buffer, std::size_t size);
 
 // One recv that waits no later than `deadline` (it sets the receive
-// time-out); negative, without reading, once the deadline has passed.
+// time-out); negative, without reading, once the deadline has passed or when
+// the time-out cannot be set, which would make the read wait without end.
 inline std::ptrdiff_t recv_before(const Socket& socket, char* buffer, std::size_t size, Instant deadline) {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left <= std::chrono::milliseconds::zero()) return -1;
-    set_recv_timeout(socket, left);
+    if (left <= std::chrono::milliseconds::zero() || !set_recv_timeout(socket, left)) return -1;
     return recv_some(socket, buffer, size);
 }
+
+// Waits up to `timeout` until a read would not block: data, end of stream or
+// a broken connection. False when the time ran out. It reads nothing, so a
+// time-out leaves the connection as it was (a timed-out recv on Windows
+// leaves it in an undefined state).
+bool wait_readable(const Socket& socket, std::chrono::milliseconds timeout);
 std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size);
 
 // A second handle to the same connection.

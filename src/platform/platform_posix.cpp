@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -91,6 +92,11 @@ bool set_no_delay(const Socket& socket) {
 
 std::ptrdiff_t recv_some(const Socket& socket, char* buffer, std::size_t size) {
     return ::recv(fd(socket), buffer, size, 0);
+}
+
+bool wait_readable(const Socket& socket, std::chrono::milliseconds timeout) {
+    pollfd watched{.fd = fd(socket), .events = POLLIN, .revents = 0};
+    return ::poll(&watched, 1, static_cast<int>(timeout.count())) != 0;  // a failed poll counts as ready
 }
 
 std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <iterator>
 #include <memory>
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
@@ -112,6 +113,15 @@ std::ptrdiff_t recv_some(const Socket& socket, char* buffer, std::size_t size) {
     return recv(raw(socket), buffer, chunk, 0);
 }
 
+bool wait_readable(const Socket& socket, std::chrono::milliseconds timeout) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(raw(socket), &readable);
+    fd_set failed = readable;
+    timeval limit{static_cast<long>(timeout.count() / 1000), static_cast<long>((timeout.count() % 1000) * 1000)};
+    return select(0, &readable, nullptr, &failed, &limit) != 0;  // a failed select counts as ready
+}
+
 std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size) {
     int chunk = size > INT_MAX ? INT_MAX : static_cast<int>(size);
     return send(raw(socket), data, chunk, 0);
@@ -154,12 +164,18 @@ void wait_interval(std::chrono::milliseconds interval) {
 
 std::string last_system_error() {
     DWORD error = GetLastError();
-    char description[512] = "";
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                  description, sizeof description, nullptr);
-    std::string text(description, length);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
-    return text.empty() ? "error " + std::to_string(error) : text;
+    wchar_t description[512] = L"";
+    // MAX_WIDTH_MASK turns the line breaks inside some system texts into
+    // spaces: the fatal message stays one line.
+    DWORD units = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                     FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                 nullptr, error, 0, description, std::size(description), nullptr);
+    char text[1024] = "";
+    int length = WideCharToMultiByte(CP_UTF8, 0, description, static_cast<int>(units), text, sizeof text, nullptr,
+                                     nullptr);
+    std::string line(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    return line.empty() ? "error " + std::to_string(error) : line;
 }
 
 }  // namespace vantrel

@@ -4,6 +4,15 @@
 
 namespace vantrel {
 
+namespace {
+
+std::vector<Subscriber>::iterator find_subscriber(HubState& hub, std::uint64_t id) {
+    return std::find_if(hub.subscribers.begin(), hub.subscribers.end(),
+                        [id](const Subscriber& subscriber) { return subscriber.id == id; });
+}
+
+}  // namespace
+
 std::shared_ptr<HubState> create_hub(Instant now) { return std::make_shared<HubState>(now); }
 
 std::uint64_t subscriber_count(HubState& hub) {
@@ -16,10 +25,14 @@ void add_subscriber(HubState& hub, Subscriber subscriber) {
     hub.subscribers.push_back(std::move(subscriber));
 }
 
+bool is_subscribed(HubState& hub, std::uint64_t id) {
+    std::lock_guard lock(hub.subscribers_lock);
+    return find_subscriber(hub, id) != hub.subscribers.end();
+}
+
 void remove_subscriber(HubState& hub, std::uint64_t id) {
     std::lock_guard lock(hub.subscribers_lock);
-    auto found = std::find_if(hub.subscribers.begin(), hub.subscribers.end(),
-                              [id](const Subscriber& subscriber) { return subscriber.id == id; });
+    auto found = find_subscriber(hub, id);
     if (found != hub.subscribers.end()) hub.subscribers.erase(found);
 }
 

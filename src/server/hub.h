@@ -47,6 +47,7 @@ std::shared_ptr<HubState> create_hub(Instant now);
 
 std::uint64_t subscriber_count(HubState& hub);
 void add_subscriber(HubState& hub, Subscriber subscriber);
+bool is_subscribed(HubState& hub, std::uint64_t id);
 // Removes and closes the record with that id, if it is still listed.
 void remove_subscriber(HubState& hub, std::uint64_t id);
 void stamp_last_seen(HubState& hub, Instant now);

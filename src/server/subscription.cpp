@@ -30,10 +30,15 @@ void subscribe(Socket socket, HubState& hub, std::string_view origin, std::strin
     stamp_last_seen(hub, Clock::now());
 
     // The page never sends on a stream: data, end of stream or an error all
-    // mean it is gone.
-    set_recv_timeout(*watcher, std::chrono::milliseconds{0});
+    // mean it is gone. Windows does not promise that the poll thread's
+    // shutdown of a dropped subscriber wakes this handle (its FIN waits for
+    // data the stalled peer never acknowledges), so the watch also ends once
+    // the record has left the list.
+    bool readable = false;
+    while (!readable && is_subscribed(hub, id)) readable = wait_readable(*watcher, WATCH_SLICE);
+    // Read what ended it: closing over unread bytes would reset the connection.
     std::array<char, READ_CHUNK> discard;
-    recv_some(*watcher, discard.data(), discard.size());
+    if (readable) recv_some(*watcher, discard.data(), discard.size());
 
     remove_subscriber(hub, id);
     stamp_last_seen(hub, Clock::now());

@@ -9,6 +9,8 @@
 namespace vantrel {
 
 inline constexpr std::chrono::milliseconds STREAM_SEND_TIMEOUT{1000};
+// How long the watcher waits before it looks whether its record is still listed.
+inline constexpr std::chrono::milliseconds WATCH_SLICE{1000};
 
 // Writes the stream head and hello, registers the subscriber, then waits
 // until its client goes away and removes it.

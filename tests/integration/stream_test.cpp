@@ -1,5 +1,6 @@
 // Subscriptions and the poll loop over real loopback sockets, with the
 // loop's ticks and clock driven by the test.
+#include "server/connection.h"
 #include "server/messages.h"
 #include "server/poll_loop.h"
 #include "server/subscription.h"
@@ -207,6 +208,29 @@ TEST_F(Stream, LastSeenIsStampedAtTheRemovalNotTheLastTick) {
     ASSERT_TRUE(server.hub->last_seen.has_value());
     EXPECT_GT(*server.hub->last_seen, tick_instant);
     EXPECT_EQ(server.hub->next_subscriber_id.load(), 1u);
+}
+
+// A dropped subscriber's socket is shut down, but Windows does not promise
+// that this wakes the watcher; with the socket left as it is, the watcher
+// must still end, through the product's accept path, and free its slot.
+TEST_F(Stream, WatcherEndsOnceItsRecordIsGoneWhileTheClientStaysConnected) {
+    std::optional<Socket> listener = listen_loopback(0, 4);
+    ASSERT_TRUE(listener);
+    std::optional<Socket> client = connect_loopback(local_port(*listener));
+    ASSERT_TRUE(client);
+    accept_next(*listener, server.hub);
+    test::send_text(*client, "GET /events HTTP/1.1\r\nOrigin: " + ORIGIN + "\r\n\r\n");
+    ASSERT_EQ(read_exactly(*client, HEAD.size() + test::wire::HELLO.size()), HEAD + test::wire::HELLO);
+    ASSERT_TRUE(test::wait_until([&] { return subscriber_count(*server.hub) == 1; }));
+    EXPECT_EQ(server.hub->live_connections.load(), 1u);
+    Socket untouched;
+    {
+        std::lock_guard lock(server.hub->subscribers_lock);
+        untouched = std::move(server.hub->subscribers[0].socket);
+        server.hub->subscribers.clear();
+    }
+    EXPECT_TRUE(test::wait_until([&] { return server.hub->live_connections.load() == 0; }, 2s));
+    EXPECT_TRUE(nothing_pending(*client));  // the connection itself was left open
 }
 
 // A client that stops reading is dropped at its first write that cannot
