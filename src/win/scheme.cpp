@@ -2,14 +2,14 @@
 
 namespace vantrel {
 
-std::array<RegistryValue, 4> scheme_registry_values(std::string_view program_path) {
+std::array<RegistryValue, 4> scheme_registry_values(std::u16string_view program_path) {
     const std::string key(SCHEME_KEY);
-    const std::string path(program_path);
+    const std::u16string path(program_path);
     return {{
-        {key, std::nullopt, "URL:Vantrel"},
-        {key, "URL Protocol", ""},
-        {key + "\\DefaultIcon", std::nullopt, "\"" + path + "\",0"},
-        {key + "\\shell\\open\\command", std::nullopt, "\"" + path + "\" \"%1\""},
+        {key, std::nullopt, u"URL:Vantrel"},
+        {key, "URL Protocol", u""},
+        {key + "\\DefaultIcon", std::nullopt, u"\"" + path + u"\",0"},
+        {key + "\\shell\\open\\command", std::nullopt, u"\"" + path + u"\" \"%1\""},
     }};
 }
 

@@ -15,11 +15,11 @@ static_assert(SCHEME_KEY.ends_with(URL_SCHEME));
 struct RegistryValue {
     std::string key;                  // under HKEY_CURRENT_USER
     std::optional<std::string> name;  // none: the key's default value
-    std::string data;                 // REG_SZ
+    std::u16string data;              // REG_SZ
 };
 
-// In the order they are written.
-std::array<RegistryValue, 4> scheme_registry_values(std::string_view program_path);
+// In the order they are written; the path goes in unit for unit.
+std::array<RegistryValue, 4> scheme_registry_values(std::u16string_view program_path);
 
 // Bytes handed to the registry for a REG_SZ of that many UTF-16 units: the
 // units plus the zero unit.

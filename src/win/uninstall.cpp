@@ -14,21 +14,25 @@ namespace vantrel {
 
 namespace {
 
-std::optional<std::string> system_folder() {
+std::optional<std::wstring> system_folder() {
     return read_system_text([](wchar_t* buffer, std::size_t capacity) -> std::size_t {
         return GetSystemDirectoryW(buffer, static_cast<UINT>(capacity));  // the size needed when cut
     });
 }
 
-// Only the system's own interpreter, run in the system folder: the program
+std::wstring in_folder(const std::wstring& folder, std::string_view name) { return folder + L"\\" + to_wide(name); }
+
+// Only the system's own programs, run in the system folder: the program
 // usually sits in Downloads, where any download can leave a cmd.exe or a
 // ping.exe beside it, and the page can trigger the uninstall.
-void start_self_removal(const std::string& program_path) {
-    std::optional<std::string> system = system_folder();
+void start_self_removal(const std::wstring& program_path) {
+    std::optional<std::wstring> system = system_folder();
     if (!system) return;
-    if (!SetEnvironmentVariableW(to_wide(REMOVE_PATH_VARIABLE).c_str(), to_wide(program_path).c_str())) return;
-    std::wstring application = to_wide(*system + "\\" + std::string(COMMAND_INTERPRETER));
-    std::wstring directory = to_wide(*system);
+    if (!SetEnvironmentVariableW(to_wide(REMOVE_PATH_VARIABLE).c_str(), program_path.c_str()) ||
+        !SetEnvironmentVariableW(to_wide(PAUSE_PATH_VARIABLE).c_str(), in_folder(*system, PAUSE_PROGRAM).c_str()))
+        return;
+    std::wstring application = in_folder(*system, COMMAND_INTERPRETER);
+    const std::wstring& directory = *system;
     std::wstring command_line = to_wide(uninstall_command_line());  // writable copy
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -45,7 +49,7 @@ void start_self_removal(const std::string& program_path) {
 void uninstall(HWND window) {
     RegDeleteTreeW(HKEY_CURRENT_USER, to_wide(SCHEME_KEY).c_str());
     // A cut path could name another file: then the file stays.
-    if (std::optional<std::string> path = exe_path()) start_self_removal(*path);
+    if (std::optional<std::wstring> path = exe_path()) start_self_removal(*path);
     leave_program(window);
 }
 

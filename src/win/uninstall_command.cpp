@@ -3,9 +3,13 @@
 namespace vantrel {
 
 std::string uninstall_arguments() {
-    std::string arguments = "/d /v:off /c ping -n 3 127.0.0.1 >nul & del /f /q \"%";
+    // /s: cmd drops exactly the outer pair of quotes after /c, whatever the
+    // line holds, so the two quoted paths inside keep theirs.
+    std::string arguments = "/d /v:off /s /c \"\"%";
+    arguments += PAUSE_PATH_VARIABLE;
+    arguments += "%\" -n 3 127.0.0.1 >nul & del /f /q \"%";
     arguments += REMOVE_PATH_VARIABLE;
-    arguments += "%\"";
+    arguments += "%\"\"";
     return arguments;
 }
 

@@ -6,15 +6,18 @@
 
 namespace vantrel {
 
+// Both run from the system folder, named by full path.
 inline constexpr std::string_view COMMAND_INTERPRETER = "cmd.exe";
-// The child reads the program's path from this variable, expanded once:
-// written into the command line, even inside quotes, a folder named like
-// %OS% would be expanded too, and del would miss the program or hit another
-// file.
+inline constexpr std::string_view PAUSE_PROGRAM = "ping.exe";
+// The child reads both paths from these variables, expanded once: written
+// into the command line, even inside quotes, a folder named like %OS% would
+// be expanded too, and del would miss the program or hit another file.
+inline constexpr std::string_view PAUSE_PATH_VARIABLE = "VANTREL_PING_PATH";
 inline constexpr std::string_view REMOVE_PATH_VARIABLE = "VANTREL_REMOVE_PATH";
 
-// "/d /v:off /c ping -n 3 127.0.0.1 >nul & del /f /q "%VANTREL_REMOVE_PATH%"":
-// a pause of about two seconds while the program ends, then the deletion.
+// A pause of about two seconds while the program ends, then the deletion.
+// With a bare "ping", cmd would look in its current folder and the user's
+// PATH, and if none ran, del would start at once while the file is in use.
 std::string uninstall_arguments();
 
 // The interpreter's name in quotes, a space, the arguments verbatim.

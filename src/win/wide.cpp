@@ -15,11 +15,11 @@ std::u16string_view as_utf16(std::wstring_view units) {
     return {reinterpret_cast<const char16_t*>(units.data()), units.size()};
 }
 
-std::optional<std::string> read_system_text(const std::function<std::size_t(wchar_t*, std::size_t)>& fill) {
+std::optional<std::wstring> read_system_text(const std::function<std::size_t(wchar_t*, std::size_t)>& fill) {
     std::optional<std::u16string> text = read_whole(
         [&](char16_t* buffer, std::size_t capacity) { return fill(reinterpret_cast<wchar_t*>(buffer), capacity); });
     if (!text) return std::nullopt;
-    return from_utf16(*text);
+    return std::wstring(text->begin(), text->end());
 }
 
 }  // namespace vantrel

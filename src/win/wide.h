@@ -21,7 +21,8 @@ std::string from_wide(std::wstring_view units);
 std::u16string_view as_utf16(std::wstring_view units);
 
 // A whole text from a call that cuts it to the buffer (see read_whole); none
-// when the system cannot give all of it.
-std::optional<std::string> read_system_text(const std::function<std::size_t(wchar_t*, std::size_t)>& fill);
+// when the system cannot give all of it. It stays in the system's units: a
+// path may hold an unpaired surrogate, which no UTF-8 text can carry.
+std::optional<std::wstring> read_system_text(const std::function<std::size_t(wchar_t*, std::size_t)>& fill);
 
 }  // namespace vantrel

@@ -32,26 +32,31 @@ TEST(Tooltip, AtMost127UnitsSoTheTipStaysTerminated) {
     EXPECT_EQ(tooltip_units(std::string(200, 'x')), std::u16string(127, u'x'));
 }
 
-TEST(SchemeRegistration, ValuesForAPathWithSpacesAndNonAscii) {
-    const std::string path = "C:\\Games\\My Tools\\\xC3\xA9\\vantrel.exe";
-    auto values = scheme_registry_values(path);
-    EXPECT_EQ(values[0].key, "Software\\Classes\\zendry-chests");
-    EXPECT_FALSE(values[0].name.has_value());
-    EXPECT_EQ(values[0].data, "URL:Vantrel");
-    EXPECT_EQ(values[1].key, "Software\\Classes\\zendry-chests");
-    EXPECT_EQ(values[1].name, "URL Protocol");
-    EXPECT_EQ(values[1].data, "");
-    EXPECT_EQ(values[2].key, "Software\\Classes\\zendry-chests\\DefaultIcon");
-    EXPECT_EQ(values[2].data, "\"" + path + "\",0");
-    EXPECT_EQ(values[3].key, "Software\\Classes\\zendry-chests\\shell\\open\\command");
-    EXPECT_EQ(values[3].data, "\"" + path + "\" \"%1\"");
+// The path goes in unit for unit: an unpaired surrogate, which NTFS allows
+// and no UTF-8 text carries, must reach the registry as it is.
+TEST(SchemeRegistration, ValuesForAPathWithSpacesNonAsciiAndAnUnpairedSurrogate) {
+    for (const std::u16string& path :
+         {std::u16string(u"C:\\Games\\My Tools\\\u00E9\\vantrel.exe"), std::u16string{u'C', u':', u'\\', 0xDC00, u'.'}}) {
+        auto values = scheme_registry_values(path);
+        EXPECT_EQ(values[0].key, "Software\\Classes\\zendry-chests");
+        EXPECT_FALSE(values[0].name.has_value());
+        EXPECT_EQ(values[0].data, u"URL:Vantrel");
+        EXPECT_EQ(values[1].key, "Software\\Classes\\zendry-chests");
+        EXPECT_EQ(values[1].name, "URL Protocol");
+        EXPECT_EQ(values[1].data, u"");
+        EXPECT_EQ(values[2].key, "Software\\Classes\\zendry-chests\\DefaultIcon");
+        EXPECT_EQ(values[2].data, u"\"" + path + u"\",0");
+        EXPECT_EQ(values[3].key, "Software\\Classes\\zendry-chests\\shell\\open\\command");
+        EXPECT_EQ(values[3].data, u"\"" + path + u"\" \"%1\"");
+    }
     EXPECT_EQ(registry_string_size(0), 2u);
     EXPECT_EQ(registry_string_size(11), 24u);  // "URL:Vantrel"
 }
 
-TEST(Uninstall, CommandLineNamesThePathOnlyThroughItsVariable) {
+TEST(Uninstall, CommandLineNamesBothPathsOnlyThroughTheirVariables) {
     EXPECT_EQ(uninstall_command_line(),
-              "\"cmd.exe\" /d /v:off /c ping -n 3 127.0.0.1 >nul & del /f /q \"%VANTREL_REMOVE_PATH%\"");
+              "\"cmd.exe\" /d /v:off /s /c \"\"%VANTREL_PING_PATH%\" -n 3 127.0.0.1 >nul & del /f /q "
+              "\"%VANTREL_REMOVE_PATH%\"\"");
 }
 
 // A path cut to the first buffer would register, or delete, another file.
