@@ -22,6 +22,10 @@ constexpr UINT TIMER_PERIOD_MS = 1000;
 constexpr int ICON_RESOURCE = 1;
 
 int run() {
+    // Before any call that loads libraries by name (shell, COM, sockets): the
+    // program usually sits in Downloads, and the standard search looks
+    // beside it first.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     register_url_scheme();
 
     if (!net_startup()) fatal("the socket library cannot be started");
@@ -57,11 +61,13 @@ int run() {
     // and it would hold the port for good.
     if (!window) fatal("cannot create the window: " + last_system_error());
 
-    LAST_SUBSCRIBER_COUNT.store(0);
-    // A taskbar that does not exist yet (at logon) is no reason to end: the
-    // icon comes with its "TaskbarCreated" broadcast.
-    set_tray_icon(window, NIM_ADD, false);
+    // The timer first: a fatal end leaves no icon behind.
     if (!SetTimer(window, TIMER_ID, TIMER_PERIOD_MS, nullptr)) fatal("cannot start the timer: " + last_system_error());
+    LAST_SUBSCRIBER_COUNT.store(0);
+    // A taskbar that is missing or busy (at logon) is no reason to end: the
+    // timer tries again every second, and a new taskbar's "TaskbarCreated"
+    // brings the icon too.
+    TRAY_ICON_SHOWN = add_tray_icon(window, false);
 
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -17,5 +17,6 @@ extern std::shared_ptr<HubState> HUB;
 extern std::optional<Instant> START_INSTANT;  // set after a direct start only
 extern HICON APP_ICON;
 extern std::atomic<std::uint64_t> LAST_SUBSCRIBER_COUNT;
+extern bool TRAY_ICON_SHOWN;  // the shell has our icon; until then the timer adds it
 
 }  // namespace vantrel

@@ -10,7 +10,11 @@ namespace vantrel {
 void on_timer(HWND window) {
     HubState& hub = *HUB;
     std::uint64_t count = subscriber_count(hub);
-    if (LAST_SUBSCRIBER_COUNT.exchange(count) != count) set_tray_icon(window, NIM_MODIFY, count != 0);
+    bool changed = LAST_SUBSCRIBER_COUNT.exchange(count) != count;
+    if (!TRAY_ICON_SHOWN)
+        TRAY_ICON_SHOWN = add_tray_icon(window, count != 0);
+    else if (changed)
+        set_tray_icon(window, NIM_MODIFY, count != 0);
 
     if (count == 0 && START_INSTANT && in_auto_open_window(elapsed(*START_INSTANT, Clock::now()))) open_tracker_page();
 

@@ -67,6 +67,10 @@ BOOL set_tray_icon(HWND window, DWORD operation, bool connected) {
     return Shell_NotifyIconW(operation, &record);
 }
 
+bool add_tray_icon(HWND window, bool connected) {
+    return set_tray_icon(window, NIM_ADD, connected) || set_tray_icon(window, NIM_MODIFY, connected);
+}
+
 void leave_program(HWND window) {
     set_tray_icon(window, NIM_DELETE, false);
     PostQuitMessage(0);
@@ -95,7 +99,7 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
         return 0;
     }
     if (message == taskbar_created_message() && message != 0) {
-        set_tray_icon(window, NIM_ADD, LAST_SUBSCRIBER_COUNT.load() != 0);
+        TRAY_ICON_SHOWN = add_tray_icon(window, LAST_SUBSCRIBER_COUNT.load() != 0);
         return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);

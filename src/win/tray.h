@@ -19,6 +19,11 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 // NIM_ADD, NIM_MODIFY or NIM_DELETE with the tooltip for `connected`.
 BOOL set_tray_icon(HWND window, DWORD operation, bool connected);
 
+// Adds the icon; true once the shell has it. A busy shell (at logon) can
+// refuse with a time-out and still add it later, so a refused add is followed
+// by a modify, which succeeds exactly when the icon exists.
+bool add_tray_icon(HWND window, bool connected);
+
 void open_tracker_page();
 
 // The one way out: removes the icon and ends the message loop.

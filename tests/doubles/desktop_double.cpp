@@ -7,13 +7,17 @@
 //   desktop_double fake-shell <ms>        plays a restarted shell: owns the tray window,
 //                                         announces "TaskbarCreated" and prints every
 //                                         tray call it then receives
-//                                         ("tray <operation> <icon width>")
+//                                         ("tray <operation> <icon width>", or "refused
+//                                         <operation>" for a call on a missing icon)
+//   desktop_double fake-shell <ms> busy   plays a shell busy at logon: prints "ready",
+//                                         announces nothing and refuses the first add
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -69,27 +73,44 @@ int game(const wchar_t* class_name, const wchar_t* title) {
 // icon's bitmap size after the GUID: this many bytes in.
 constexpr DWORD WINE_TRAY_ICON_WIDTH_AT = 944;
 
+// Like a real shell it holds at most one icon (the program's), and a busy one
+// refuses the first add.
+bool has_icon = false;
+bool refuse_next_add = false;
+
 LRESULT CALLBACK shell_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_COPYDATA) {
         const auto* data = reinterpret_cast<COPYDATASTRUCT*>(lparam);
         UINT width = 0;
         if (data->cbData >= WINE_TRAY_ICON_WIDTH_AT + sizeof width)
             std::memcpy(&width, static_cast<const char*>(data->lpData) + WINE_TRAY_ICON_WIDTH_AT, sizeof width);
-        std::printf("tray %lu %u\n", static_cast<unsigned long>(data->dwData), width);
+        const auto operation = static_cast<unsigned long>(data->dwData);
+        bool accepted = operation == NIM_ADD ? !has_icon && !std::exchange(refuse_next_add, false) : has_icon;
+        if (accepted) has_icon = operation != NIM_DELETE;
+        if (accepted)
+            std::printf("tray %lu %u\n", operation, width);
+        else
+            std::printf("refused %lu\n", operation);
         std::fflush(stdout);
-        return TRUE;
+        return accepted;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-int fake_shell(DWORD listen_ms) {
+int fake_shell(DWORD listen_ms, bool busy) {
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = shell_proc;
     window_class.hInstance = GetModuleHandleW(nullptr);
     window_class.lpszClassName = L"Shell_TrayWnd";
     RegisterClassW(&window_class);
     CreateWindowExW(0, L"Shell_TrayWnd", L"", 0, 0, 0, 0, 0, nullptr, nullptr, window_class.hInstance, nullptr);
-    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    refuse_next_add = busy;
+    if (busy) {
+        std::printf("ready\n");
+        std::fflush(stdout);
+    } else {
+        PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    }
     DWORD until = GetTickCount() + listen_ms;
     while (GetTickCount() < until) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
@@ -104,7 +125,8 @@ HWND program_window() { return FindWindowW(L"Vantrel", nullptr); }
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wstring(argv[1]) == L"game") return game(argv[2], argv[3]);
-    if (argc == 3 && std::wstring(argv[1]) == L"fake-shell") return fake_shell(std::wcstoul(argv[2], nullptr, 0));
+    if ((argc == 3 || (argc == 4 && std::wstring(argv[3]) == L"busy")) && std::wstring(argv[1]) == L"fake-shell")
+        return fake_shell(std::wcstoul(argv[2], nullptr, 0), argc == 4);
     HWND window = program_window();
     if (!window) return 2;
     if (argc == 3 && std::wstring(argv[1]) == L"tray") {

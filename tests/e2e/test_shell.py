@@ -146,6 +146,19 @@ class ShellRestart(VantrelTest):
                 self.post_close()
                 self.assertEqual(program.wait(timeout=10), 0)
 
+    def test_icon_refused_by_a_busy_shell_at_start_arrives_on_a_later_tick(self):
+        shell = self.helper("fake-shell", "15000", "busy", stdout=subprocess.PIPE, text=True)
+        self.assertEqual(shell.stdout.readline().split(), ["ready"])
+        program = self.start("zendry-chests:")
+        calls = [(time.monotonic(), line.split()) for line in shell.stdout]
+        self.assertEqual(shell.wait(timeout=30), 0)
+        self.assertEqual([call for _, call in calls[:2]], [["refused", "0"], ["refused", "1"]])
+        self.assertEqual(calls[2][1][:2], ["tray", "0"], calls)
+        self.assertLess(calls[2][0] - calls[0][0], 2)
+        self.assertEqual(len(calls), 3, calls)  # and nothing more once it is there
+        self.post_close()
+        self.assertEqual(program.wait(timeout=10), 0)
+
 
 if __name__ == "__main__":
     unittest.main()
