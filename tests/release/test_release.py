@@ -47,6 +47,8 @@ class Release(unittest.TestCase):
         sections = subprocess.run(["x86_64-w64-mingw32-objdump", "-h", os.path.join(first, "dist", name)],
                                   capture_output=True, text=True, check=True).stdout
         self.assertNotIn(".debug", sections)
+        # The stack guard's failure routine, linked only when functions carry the guard.
+        self.assertIn(b"*** stack smashing detected ***", exe)
 
         _, _, again, _ = release(second)
         self.assertEqual(hashlib.sha256(again).hexdigest(), hashlib.sha256(exe).hexdigest(),
