@@ -257,8 +257,12 @@ class VantrelTest(unittest.TestCase):
                                 **kwargs)
 
     def set_pad(self, slot, buttons=0):
-        with open(os.path.join(system_folder(), "pad.txt"), "w") as state:
+        # Replaced whole: rewritten in place, the controller could read it
+        # empty, report no controller and cost the program its 1 s rescan.
+        path = os.path.join(system_folder(), "pad.txt")
+        with open(path + ".new", "w") as state:
             state.write("none" if slot is None else f"{slot} {buttons}")
+        os.replace(path + ".new", path)
 
     def opened_pages(self):
         return pages_opened(self.opened_log)
