@@ -4,6 +4,7 @@
 #include "server/connection.h"
 #include "server/hub.h"
 #include "server/poll_loop.h"
+#include "win/hid.h"
 #include "win/process_cells.h"
 #include "win/tray.h"
 #include "win/url_scheme.h"
@@ -37,7 +38,10 @@ int run() {
     std::shared_ptr<HubState> hub = create_hub(Clock::now());
     spawn_detached([listener = std::move(*listener), hub]() mutable { accept_loop(std::move(listener), hub); });
 
-    std::unique_ptr<InputSource> input = std::make_unique<WinInputSource>(find_controller_entry());
+    auto playstation = std::make_shared<PsPad>();
+    if (std::optional<HidCalls> hid = find_hid_calls())
+        spawn_detached([playstation, calls = *hid] { ps_reader_loop(*playstation, calls); });
+    std::unique_ptr<InputSource> input = std::make_unique<WinInputSource>(find_controller_entry(), playstation);
     spawn_detached([input = std::move(input), hub]() mutable { poll_loop(hub, std::move(input)); });
 
     // The shell may hand the tracker page to COM handlers, which need an

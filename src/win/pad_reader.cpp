@@ -29,4 +29,9 @@ InputSample read_pad(PadReader& reader, Instant now) {
     return {};
 }
 
+InputSample read_any_pad(PadReader& xinput, PsPad& playstation, Instant now) {
+    InputSample sample = read_pad(xinput, now);
+    return sample.connected ? sample : take_ps_pad(playstation, now);
+}
+
 }  // namespace vantrel

@@ -1,8 +1,9 @@
 // Which controller slot to read, and how often to look for one.
 #pragma once
 
-#include "server/input_source.h"
 #include "platform/platform.h"
+#include "server/input_source.h"
+#include "win/ps_reader.h"
 
 #include <chrono>
 #include <cstdint>
@@ -37,5 +38,9 @@ struct PadReader {
 // Asks the slot in use; when it is silent, scans all four slots at most once
 // per PAD_RESCAN_INTERVAL.
 InputSample read_pad(PadReader& reader, Instant now);
+
+// While an XInput controller answers it is the one reported; otherwise the
+// PlayStation controller's latest state.
+InputSample read_any_pad(PadReader& xinput, PsPad& playstation, Instant now);
 
 }  // namespace vantrel

@@ -36,7 +36,7 @@ GetStateFn find_controller_entry() {
     return nullptr;
 }
 
-InputSample WinInputSource::read_pad() { return vantrel::read_pad(pad_, Clock::now()); }
+InputSample WinInputSource::read_pad() { return read_any_pad(pad_, *playstation_, Clock::now()); }
 
 bool WinInputSource::key_down(std::uint32_t key_code) {
     return (static_cast<std::uint16_t>(GetAsyncKeyState(static_cast<int>(key_code))) & 0x8000) != 0;

@@ -79,6 +79,18 @@ TEST_F(PadReading, ActiveSlotStaysEvenWhenALowerOneAppears) {
     EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{1}));
 }
 
+TEST_F(PadReading, XInputComesFirstThenThePlayStationController) {
+    PsPad playstation;
+    playstation.latest = {true, 0x0100};
+    fake.answering_slot = 0;
+    fake.buttons = 0x1000;
+    EXPECT_EQ(read_any_pad(reader, playstation, t0).buttons, 0x1000);
+    fake.answering_slot.reset();
+    InputSample sample = read_any_pad(reader, playstation, t0 + 2s);
+    EXPECT_TRUE(sample.connected);
+    EXPECT_EQ(sample.buttons, 0x0100);
+}
+
 TEST_F(PadReading, WithoutTheLibraryNothingIsConnected) {
     reader.get_state = nullptr;
     EXPECT_FALSE(read_pad(reader, t0).connected);

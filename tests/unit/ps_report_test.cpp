@@ -1,0 +1,85 @@
+#include "win/ps_report.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+struct ReportKind {
+    const char* name;
+    PsModel model;
+    std::size_t size;  // as Windows delivers it: padded to the device's longest report
+    std::uint8_t id;
+    std::size_t buttons_at;
+};
+
+std::vector<std::uint8_t> report(const ReportKind& kind, std::uint8_t face, std::uint8_t next) {
+    std::vector<std::uint8_t> bytes(kind.size, 0xFB);  // every bit but the adapter's "no controller" one
+    bytes[0] = kind.id;
+    bytes[kind.buttons_at] = face;
+    bytes[kind.buttons_at + 1] = next;
+    return bytes;
+}
+
+// Byte layouts from the controllers' public report descriptions.
+TEST(PsReport, EachKindGivesTheSixButtonsInTheirXInputPlaces) {
+    const ReportKind kinds[] = {
+        {"DualShock 4, USB", PsModel::DualShock4, 64, 0x01, 5},
+        {"DualShock 4, Bluetooth simple", PsModel::DualShock4, 10, 0x01, 5},
+        {"DualShock 4, Bluetooth simple, padded", PsModel::DualShock4, 547, 0x01, 5},
+        {"DualShock 4, Bluetooth extended", PsModel::DualShock4, 78, 0x11, 7},
+        {"DualSense, USB", PsModel::DualSense, 64, 0x01, 8},
+        {"DualSense, Bluetooth simple", PsModel::DualSense, 78, 0x01, 5},
+        {"DualSense, Bluetooth extended", PsModel::DualSense, 78, 0x31, 9},
+    };
+    const struct {
+        std::uint8_t face, next;
+        std::uint16_t buttons;
+    } presses[] = {
+        {0x20, 0x00, 0x1000},  // Cross: A
+        {0x40, 0x00, 0x2000},  // Circle: B
+        {0x10, 0x00, 0x4000},  // Square: X
+        {0x80, 0x00, 0x8000},  // Triangle: Y
+        {0x00, 0x01, 0x0100},  // L1
+        {0x00, 0x02, 0x0200},  // R1
+        {0x0F, 0xFC, 0x0000},  // the d-pad and every other button: none of ours
+        {0xFF, 0xFF, 0xF300},
+    };
+    for (const ReportKind& kind : kinds) {
+        for (const auto& press : presses) {
+            SCOPED_TRACE(::testing::Message() << kind.name << ", bytes " << int(press.face) << " " << int(press.next));
+            std::optional<PsState> state = parse_ps_report(kind.model, report(kind, press.face, press.next));
+            ASSERT_TRUE(state.has_value());
+            EXPECT_TRUE(state->connected);
+            EXPECT_EQ(state->buttons, press.buttons);
+        }
+    }
+}
+
+TEST(PsReport, ShortForeignAndOtherModelsReportsAreIgnored) {
+    const std::vector<std::uint8_t> empty;
+    const std::vector<std::uint8_t> simple_short = {0x01, 0x80, 0x80, 0x80, 0x80, 0x20};
+    const std::vector<std::uint8_t> extended_short(8, 0x11);
+    std::vector<std::uint8_t> other_id(64, 0);
+    other_id[0] = 0x05;
+    EXPECT_FALSE(parse_ps_report(PsModel::DualShock4, empty));
+    EXPECT_FALSE(parse_ps_report(PsModel::DualShock4, simple_short));
+    EXPECT_FALSE(parse_ps_report(PsModel::DualShock4, extended_short));
+    EXPECT_FALSE(parse_ps_report(PsModel::DualShock4, other_id));
+    EXPECT_FALSE(parse_ps_report(PsModel::DualShock4, std::vector<std::uint8_t>(78, 0x31)));
+    EXPECT_FALSE(parse_ps_report(PsModel::DualSense, std::vector<std::uint8_t>(78, 0x11)));
+}
+
+TEST(PsReport, WirelessAdapterWithoutAControllerIsNotConnected) {
+    std::vector<std::uint8_t> bytes = report({"adapter", PsModel::DualShock4, 64, 0x01, 5}, 0x20, 0);
+    bytes[31] = 0x04;
+    EXPECT_FALSE(parse_ps_report(PsModel::DualShock4, bytes)->connected);
+    EXPECT_EQ(ps_model(0x054C, 0x0BA0), PsModel::DualShock4);
+    EXPECT_EQ(ps_model(0x054C, 0x0DF2), PsModel::DualSense);
+    EXPECT_FALSE(ps_model(0x045E, 0x09CC));
+}
+
+}  // namespace
+}  // namespace vantrel
