@@ -15,9 +15,11 @@ function setReachable(reachable) {
   document.body.classList.toggle("online", reachable);
   $("status").textContent = reachable ? "connected" : "not reachable";
   $("status").className = "pill " + (reachable ? "online" : "offline");
-  if (!reachable) setController(null);
 }
 
+// Shown until the first "pad" message. A new stream gets one only when no
+// other stream was open on Vantrel's last tick, so after a rebind or a
+// reconnect the last known state stays.
 function setController(connected) {
   const el = $("controller");
   el.textContent = connected === null ? "unknown" : connected ? "connected" : "not connected";
