@@ -11,13 +11,18 @@
 //                                         <operation>" for a call on a missing icon)
 //   desktop_double fake-shell <ms> busy   plays a shell busy at logon: prints "ready",
 //                                         announces nothing and refuses the first add
+//   desktop_double pad-pipe               serves the test PlayStation controller (see
+//                                         hid_double.cpp); stdin lines: a report's bytes
+//                                         in hex, or "unplug"; answers "ok" to each
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -119,12 +124,67 @@ int fake_shell(DWORD listen_ms, bool busy) {
     return 0;
 }
 
+constexpr wchar_t PAD_PIPE[] = L"\\\\.\\pipe\\vantrel-test-pad";
+constexpr DWORD PAD_REPORT_BYTES = 64;
+std::mutex pad_lock;
+std::vector<HANDLE> pad_readers;
+bool pad_unplugged = false;
+
+// Each keeps one pipe instance waiting; with several, the program's look at
+// the device and its open right after it both find one.
+DWORD WINAPI serve_pad_readers(LPVOID listening) {
+    for (;;) {
+        HANDLE pipe = CreateNamedPipeW(PAD_PIPE, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_MESSAGE | PIPE_WAIT,
+                                       PIPE_UNLIMITED_INSTANCES, 4096, 0, 0, nullptr);
+        SetEvent(static_cast<HANDLE>(listening));
+        if (pipe == INVALID_HANDLE_VALUE) return 1;
+        if (!ConnectNamedPipe(pipe, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) {
+            CloseHandle(pipe);
+            continue;
+        }
+        std::lock_guard lock(pad_lock);
+        if (pad_unplugged)
+            CloseHandle(pipe);
+        else
+            pad_readers.push_back(pipe);
+    }
+}
+
+int pad_pipe() {
+    HANDLE listening = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    for (int n = 0; n < 4; ++n) CreateThread(nullptr, 0, serve_pad_readers, listening, 0, nullptr);
+    WaitForSingleObject(listening, INFINITE);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    char line[512];
+    while (std::fgets(line, sizeof line, stdin)) {
+        std::lock_guard lock(pad_lock);
+        unsigned char report[PAD_REPORT_BYTES] = {};
+        pad_unplugged = std::strncmp(line, "unplug", 6) == 0;
+        char* at = line;
+        for (DWORD n = 0; n < PAD_REPORT_BYTES && !pad_unplugged; ++n) report[n] = std::strtoul(at, &at, 16);
+        for (auto reader = pad_readers.begin(); reader != pad_readers.end();) {
+            DWORD written = 0;
+            if (pad_unplugged || !WriteFile(*reader, report, PAD_REPORT_BYTES, &written, nullptr)) {
+                CloseHandle(*reader);
+                reader = pad_readers.erase(reader);
+            } else {
+                ++reader;
+            }
+        }
+        std::printf("ok\n");
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 HWND program_window() { return FindWindowW(L"Vantrel", nullptr); }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wstring(argv[1]) == L"game") return game(argv[2], argv[3]);
+    if (argc == 2 && std::wstring(argv[1]) == L"pad-pipe") return pad_pipe();
     if ((argc == 3 || (argc == 4 && std::wstring(argv[3]) == L"busy")) && std::wstring(argv[1]) == L"fake-shell")
         return fake_shell(std::wcstoul(argv[2], nullptr, 0), argc == 4);
     HWND window = program_window();

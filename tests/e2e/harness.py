@@ -178,6 +178,7 @@ class VantrelTest(unittest.TestCase):
     """Starts each test with a fresh copy of the exe in a folder with a space."""
 
     with_controller = False  # the test controller, in the prefix's system folder
+    with_hid = False  # the test HID libraries, for the program only; see hid_double.cpp
     program_folder = "Program Files"
 
     def setUp(self):
@@ -199,6 +200,8 @@ class VantrelTest(unittest.TestCase):
         self.bin, self.opened_log = page_recorder(self.dir)
         self.env = wine_env({"PATH": self.bin + os.pathsep + os.environ["PATH"],
                              "WINEDLLOVERRIDES": "xinput1_4=n,b" if self.with_controller else ""})
+        if self.with_hid:
+            self.swap_hid_libraries("hid_double")
 
     def clean_up(self):
         signal.alarm(0)
@@ -214,8 +217,27 @@ class VantrelTest(unittest.TestCase):
             for name in ("xinput1_4.dll", "pad.txt"):
                 with contextlib.suppress(FileNotFoundError):  # set-up may have stopped before
                     os.remove(os.path.join(system_folder(), name))
+        if self.with_hid and hasattr(self, "env"):
+            self.swap_hid_libraries("saved")
         if self.dir:
             shutil.rmtree(self.dir, ignore_errors=True)
+
+    def swap_hid_libraries(self, to):
+        """Puts the test HID libraries in the system folder, loaded natively by
+        vantrel.exe alone (Wine's own programs keep theirs), or puts Wine's back."""
+        key = r"HKCU\Software\Wine\AppDefaults\vantrel.exe\DllOverrides"
+        for name in ("hid", "cfgmgr32"):
+            system = os.path.join(system_folder(), name + ".dll")
+            saved = os.path.join(BUILD, "tests", name + ".saved")
+            if to == "saved":
+                with contextlib.suppress(FileNotFoundError):  # set-up may have stopped before
+                    os.replace(saved, system)
+            else:
+                shutil.copy(system, saved)
+                shutil.copy(os.path.join(BUILD, "tests", "hid_double", name + ".dll"), system)
+                self.wine_output(["wine", "reg", "add", key, "/v", name, "/d", "native,builtin", "/f"])
+        if to == "saved":
+            self.wine_output(["wine", "reg", "delete", key, "/f"])
 
     def wine_output(self, command):
         """Runs a Wine tool and returns its exit code and output. The output goes

@@ -1,5 +1,6 @@
 """Controller, keyboard and game focus on the real program, with a test
 controller library and a test game window."""
+import contextlib
 import subprocess
 import time
 import unittest
@@ -44,6 +45,38 @@ class Controller(VantrelTest):
             stream.next_message(timeout=1.5)
         self.set_pad(0, 0x8000)
         self.assertEqual(stream.next_message(), event("down", "pad"))
+        stream.close()
+
+
+class PlayStationController(VantrelTest):
+    with_hid = True
+    NOTHING, CROSS = "01 80 80 80 80 08", "01 80 80 80 80 28"  # USB report 0x01: sticks, then the d-pad and buttons
+
+    def test_dualshock4_presses_and_unplugs_like_any_controller(self):
+        device = self.helper("pad-pipe", stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        self.processes.append(device)
+        self.assertEqual(device.stdout.readline().strip(), "ready")
+
+        def report(line):
+            """Sends the report until a message comes, as a controller keeps reporting."""
+            for _ in range(100):
+                device.stdin.write(line + "\n")
+                device.stdin.flush()
+                self.assertEqual(device.stdout.readline().strip(), "ok")
+                with contextlib.suppress(TimeoutError):
+                    return stream.next_message(timeout=0.1)
+            self.fail("no message")
+
+        self.start("zendry-chests:")
+        stream = Stream("button=0")
+        head = STREAM_HEAD.format(origin=ALLOWED) + HELLO
+        self.assertEqual(stream.read_exactly(len(head)), head)
+        self.assertEqual(stream.next_message(), pad(True))  # found at start-up
+        self.assertEqual(report(self.CROSS), event("down", "pad"))
+        self.assertRegex(report(self.NOTHING), r'^data: \{"type":"up","source":"pad","ms":\d+,"game":false\}\n\n$')
+        self.assertEqual(report(self.CROSS), event("down", "pad"))
+        self.assertEqual(report("unplug"), pad(False))
+        self.assertRegex(stream.next_message(), r'^data: \{"type":"up","source":"pad"')
         stream.close()
 
 
