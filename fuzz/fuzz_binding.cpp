@@ -1,5 +1,5 @@
 // The event-stream query, straight from the page's URL.
-#include "server/request.h"
+#include "server/binding.h"
 
 #include <algorithm>
 #include <cstdint>

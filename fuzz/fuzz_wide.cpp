@@ -1,5 +1,5 @@
 // UTF-8 <-> UTF-16 for window titles, paths and everything handed to the system.
-#include "server/text.h"
+#include "platform/text.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "main/start_origin.h"
 
-#include "server/text.h"
+#include "platform/text.h"
 
 namespace vantrel {
 

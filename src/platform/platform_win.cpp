@@ -167,12 +167,12 @@ std::string last_system_error() {
     wchar_t description[512] = L"";
     // MAX_WIDTH_MASK turns the line breaks inside some system texts into
     // spaces: the fatal message stays one line.
-    DWORD units = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                     FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                                 nullptr, error, 0, description, std::size(description), nullptr);
+    DWORD units =
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                       nullptr, error, 0, description, std::size(description), nullptr);
     char text[1024] = "";
-    int length = WideCharToMultiByte(CP_UTF8, 0, description, static_cast<int>(units), text, sizeof text, nullptr,
-                                     nullptr);
+    int length =
+        WideCharToMultiByte(CP_UTF8, 0, description, static_cast<int>(units), text, sizeof text, nullptr, nullptr);
     std::string line(text, length > 0 ? static_cast<std::size_t>(length) : 0);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
     return line.empty() ? "error " + std::to_string(error) : line;

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "server/binding.h"
 #include "server/press.h"
-#include "server/request.h"
 
 #include <atomic>
 #include <chrono>

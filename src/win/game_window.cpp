@@ -1,6 +1,6 @@
 #include "win/game_window.h"
 
-#include "server/text.h"
+#include "platform/text.h"
 
 namespace vantrel {
 

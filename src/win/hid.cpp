@@ -39,16 +39,15 @@ bool find_entry(HMODULE library, const char* name, Entry& entry) {
 
 KernelHandle open_file(const std::u16string& path, DWORD access, DWORD flags) {
     std::wstring wide(path.begin(), path.end());
-    HANDLE file = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              flags, nullptr);
+    HANDLE file =
+        CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
     return KernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
 std::vector<wchar_t> interface_list() {
     for (int attempt = 0; attempt < LIST_ATTEMPTS; ++attempt) {
         ULONG units = 0;
-        if (hid_library.list_size(&units, &HID_INTERFACE, nullptr, CM_GET_DEVICE_INTERFACE_LIST_PRESENT) !=
-            CR_SUCCESS)
+        if (hid_library.list_size(&units, &HID_INTERFACE, nullptr, CM_GET_DEVICE_INTERFACE_LIST_PRESENT) != CR_SUCCESS)
             return {};
         std::vector<wchar_t> list(units + 1, L'\0');  // one more: a list that ends early still ends
         CONFIGRET result =

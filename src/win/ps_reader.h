@@ -37,8 +37,8 @@ struct HidCalls {
     // Opened for reading only, shared, so the game keeps the device.
     std::optional<std::uintptr_t> (*open)(const std::u16string& path) = nullptr;
     // Waits up to `timeout` for the next input report, which then fills `report`.
-    HidRead (*read)(std::uintptr_t device, std::vector<std::uint8_t>& report, std::chrono::milliseconds timeout) =
-        nullptr;
+    HidRead (*read)(std::uintptr_t device, std::vector<std::uint8_t>& report,
+                    std::chrono::milliseconds timeout) = nullptr;
     void (*close)(std::uintptr_t device) = nullptr;
 };
 

@@ -43,8 +43,7 @@ std::optional<std::size_t> buttons_at(PsModel model, std::span<const std::uint8_
     if (report.empty()) return std::nullopt;
     switch (report[0]) {
         case REPORT_SIMPLE:
-            return model == PsModel::DualSense && report.size() == USB_REPORT ? DUALSENSE_BUTTONS
-                                                                                         : DS4_BUTTONS;
+            return model == PsModel::DualSense && report.size() == USB_REPORT ? DUALSENSE_BUTTONS : DS4_BUTTONS;
         case REPORT_DS4_BLUETOOTH:
             if (model == PsModel::DualShock4) return DS4_BLUETOOTH_BUTTONS;
             return std::nullopt;

@@ -1,6 +1,6 @@
 #include "win/tooltip.h"
 
-#include "server/text.h"
+#include "platform/text.h"
 
 namespace vantrel {
 

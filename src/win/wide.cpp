@@ -1,6 +1,6 @@
 #include "win/wide.h"
 
-#include "server/text.h"
+#include "platform/text.h"
 
 namespace vantrel {
 
@@ -16,10 +16,17 @@ std::u16string_view as_utf16(std::wstring_view units) {
 }
 
 std::optional<std::wstring> read_system_text(const std::function<std::size_t(wchar_t*, std::size_t)>& fill) {
-    std::optional<std::u16string> text = read_whole(
-        [&](char16_t* buffer, std::size_t capacity) { return fill(reinterpret_cast<wchar_t*>(buffer), capacity); });
-    if (!text) return std::nullopt;
-    return std::wstring(text->begin(), text->end());
+    constexpr std::size_t LONGEST = 32768;  // past the longest path the system knows
+    for (std::size_t capacity = 256; capacity <= LONGEST; capacity *= 2) {
+        std::wstring buffer(capacity, L'\0');
+        std::size_t units = fill(buffer.data(), capacity);
+        if (units == 0) return std::nullopt;
+        if (units < capacity) {
+            buffer.resize(units);
+            return buffer;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace vantrel

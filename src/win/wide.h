@@ -20,9 +20,12 @@ std::string from_wide(std::wstring_view units);
 // The system's units seen as UTF-16, without a copy.
 std::u16string_view as_utf16(std::wstring_view units);
 
-// A whole text from a call that cuts it to the buffer (see read_whole); none
-// when the system cannot give all of it. It stays in the system's units: a
-// path may hold an unpaired surrogate, which no UTF-8 text can carry.
+// A whole text from a system call that cuts it to the buffer: `fill(buffer,
+// capacity)` returns the units written, capacity or more when it cut the
+// text, or 0 on failure. The buffer grows until the whole text fits; none on
+// failure or past the longest path the system knows (32767 units). It stays
+// in the system's units: a path may hold an unpaired surrogate, which no
+// UTF-8 text can carry.
 std::optional<std::wstring> read_system_text(const std::function<std::size_t(wchar_t*, std::size_t)>& fill);
 
 }  // namespace vantrel

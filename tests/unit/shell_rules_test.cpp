@@ -1,10 +1,10 @@
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "win/game_window.h"
 #include "win/scheme.h"
 #include "win/timer_policy.h"
 #include "win/tooltip.h"
 #include "win/uninstall_command.h"
-#include "server/text.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +35,8 @@ TEST(Tooltip, AtMost127UnitsSoTheTipStaysTerminated) {
 // The path goes in unit for unit: an unpaired surrogate, which NTFS allows
 // and no UTF-8 text carries, must reach the registry as it is.
 TEST(SchemeRegistration, ValuesForAPathWithSpacesNonAsciiAndAnUnpairedSurrogate) {
-    for (const std::u16string& path :
-         {std::u16string(u"C:\\Games\\My Tools\\\u00E9\\vantrel.exe"), std::u16string{u'C', u':', u'\\', 0xDC00, u'.'}}) {
+    for (const std::u16string& path : {std::u16string(u"C:\\Games\\My Tools\\\u00E9\\vantrel.exe"),
+                                       std::u16string{u'C', u':', u'\\', 0xDC00, u'.'}}) {
         auto values = scheme_registry_values(path);
         EXPECT_EQ(values[0].key, "Software\\Classes\\zendry-chests");
         EXPECT_FALSE(values[0].name.has_value());
@@ -57,22 +57,6 @@ TEST(Uninstall, CommandLineNamesBothPathsOnlyThroughTheirVariables) {
     EXPECT_EQ(uninstall_command_line(),
               "\"cmd.exe\" /d /v:off /s /c \"\"%VANTREL_PING_PATH%\" -n 3 127.0.0.1 >nul & del /f /q "
               "\"%VANTREL_REMOVE_PATH%\"\"");
-}
-
-// A path cut to the first buffer would register, or delete, another file.
-TEST(ReadWhole, GrowsUntilTheWholeTextFitsAndNeverReturnsACutOne) {
-    const std::u16string long_path = u"C:\\" + std::u16string(3000, u'd') + u"\\vantrel.exe";
-    int calls = 0;
-    auto cutting = [&](char16_t* buffer, std::size_t capacity) -> std::size_t {
-        ++calls;
-        std::size_t units = std::min(long_path.size(), capacity);
-        std::copy_n(long_path.begin(), units, buffer);
-        return units;  // capacity when cut, as the module-path call does
-    };
-    EXPECT_EQ(read_whole(cutting), long_path);
-    EXPECT_GT(calls, 1);
-    EXPECT_EQ(read_whole([](char16_t*, std::size_t) -> std::size_t { return 0; }), std::nullopt);
-    EXPECT_EQ(read_whole([](char16_t*, std::size_t capacity) { return capacity + 1; }), std::nullopt);
 }
 
 TEST(GameWindow, ClassOrTitleAfterLeadingWhiteSpace) {

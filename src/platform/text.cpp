@@ -1,4 +1,4 @@
-#include "server/text.h"
+#include "platform/text.h"
 
 namespace vantrel {
 
@@ -62,6 +62,21 @@ char32_t decode_at(std::string_view text, std::size_t at, std::size_t length) {
     return code_point;
 }
 
+// Decodes the code point at `at` of valid UTF-8 text and moves `at` past it.
+char32_t next_code_point(std::string_view valid_utf8, std::size_t& at) {
+    std::size_t length = sequence_length(static_cast<unsigned char>(valid_utf8[at]));
+    if (at + length > valid_utf8.size()) length = valid_utf8.size() - at;
+    char32_t code_point = decode_at(valid_utf8, at, length);
+    at += length;
+    return code_point;
+}
+
+// The Unicode White_Space property.
+bool is_white_space(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
 }  // namespace
 
 std::string decode_utf8_lossy(std::string_view bytes) {
@@ -94,19 +109,6 @@ std::string decode_utf8_lossy(std::string_view bytes) {
         i = end;
     }
     return text;
-}
-
-char32_t next_code_point(std::string_view valid_utf8, std::size_t& at) {
-    std::size_t length = sequence_length(static_cast<unsigned char>(valid_utf8[at]));
-    if (at + length > valid_utf8.size()) length = valid_utf8.size() - at;
-    char32_t code_point = decode_at(valid_utf8, at, length);
-    at += length;
-    return code_point;
-}
-
-bool is_white_space(char32_t c) {
-    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 std::string_view trim_leading_white_space(std::string_view text) {
@@ -165,18 +167,10 @@ std::string from_utf16(std::u16string_view units) {
     return text;
 }
 
-std::optional<std::u16string> read_whole(const std::function<std::size_t(char16_t*, std::size_t)>& fill) {
-    constexpr std::size_t LONGEST = 32768;
-    for (std::size_t capacity = 256; capacity <= LONGEST; capacity *= 2) {
-        std::u16string buffer(capacity, u'\0');
-        std::size_t units = fill(buffer.data(), capacity);
-        if (units == 0) return std::nullopt;
-        if (units < capacity) {
-            buffer.resize(units);
-            return buffer;
-        }
-    }
-    return std::nullopt;
+std::pair<std::string_view, std::string_view> split_once(std::string_view text, char separator) {
+    std::size_t at = text.find(separator);
+    if (at == std::string_view::npos) return {text, {}};
+    return {text.substr(0, at), text.substr(at + 1)};
 }
 
 }  // namespace vantrel
