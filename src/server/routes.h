@@ -4,13 +4,12 @@
 #include "platform/platform.h"
 #include "server/hub.h"
 #include "server/request.h"
+#include "server/response.h"
 
 #include <optional>
 #include <string>
 
 namespace vantrel {
-
-enum class Answer { Running, Forbidden, EventStream, Uninstall, Preflight, NotFound };
 
 // Exact, case-sensitive match against ALLOWED_ORIGINS; absent never matches.
 bool origin_allowed(const std::optional<std::string>& origin);

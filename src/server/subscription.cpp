@@ -8,14 +8,6 @@
 
 namespace vantrel {
 
-std::string stream_head(std::string_view origin) {
-    std::string head =
-        "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\nConnection: keep-alive\r\n";
-    head += cors_headers(origin);
-    head += "\r\nretry: 2000\n\n";
-    return head;
-}
-
 void subscribe(Socket socket, HubState& hub, std::string_view origin, std::string_view query) {
     set_no_delay(socket);
     // Bounds every later write of the poll thread, which holds the list lock.

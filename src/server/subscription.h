@@ -16,6 +16,4 @@ inline constexpr std::chrono::milliseconds WATCH_SLICE{1000};
 // until its client goes away and removes it.
 void subscribe(Socket socket, HubState& hub, std::string_view origin, std::string_view query);
 
-std::string stream_head(std::string_view origin);
-
 }  // namespace vantrel
