@@ -5,11 +5,12 @@
 #include "server/hub.h"
 #include "server/poll_loop.h"
 #include "win/hid.h"
-#include "win/process_cells.h"
 #include "win/tray.h"
+#include "win/tray_icon.h"
 #include "win/url_scheme.h"
 #include "win/wide.h"
 #include "win/win_input_source.h"
+#include "win/window_state.h"
 
 #include <objbase.h>
 #include <windows.h>
@@ -67,7 +68,6 @@ int run() {
 
     // The timer first: a fatal end leaves no icon behind.
     if (!SetTimer(window, TIMER_ID, TIMER_PERIOD_MS, nullptr)) fatal("cannot start the timer: " + last_system_error());
-    LAST_SUBSCRIBER_COUNT.store(0);
     // A taskbar that is missing or busy (at logon) is no reason to end: the
     // timer tries again every second, and a new taskbar's "TaskbarCreated"
     // brings the icon too.

@@ -1,16 +1,19 @@
 #include "win/timer.h"
 
-#include "win/process_cells.h"
+#include "win/exits.h"
 #include "win/timer_policy.h"
-#include "win/tray.h"
+#include "win/tray_icon.h"
 #include "win/uninstall.h"
+#include "win/window_state.h"
+
+#include <utility>
 
 namespace vantrel {
 
 void on_timer(HWND window) {
     HubState& hub = *HUB;
     std::uint64_t count = subscriber_count(hub);
-    bool changed = LAST_SUBSCRIBER_COUNT.exchange(count) != count;
+    bool changed = std::exchange(LAST_SUBSCRIBER_COUNT, count) != count;
     if (!TRAY_ICON_SHOWN)
         TRAY_ICON_SHOWN = add_tray_icon(window, count != 0);
     else if (changed)

@@ -1,16 +1,12 @@
 #include "win/tray.h"
 
-#include "server/site.h"
+#include "win/exits.h"
 #include "win/handles.h"
-#include "win/process_cells.h"
 #include "win/timer.h"
-#include "win/tooltip.h"
+#include "win/tray_icon.h"
 #include "win/uninstall.h"
 #include "win/wide.h"
-
-#include <shellapi.h>
-
-#include <algorithm>
+#include "win/window_state.h"
 
 namespace vantrel {
 
@@ -53,33 +49,6 @@ UINT taskbar_created_message() {
 
 }  // namespace
 
-BOOL set_tray_icon(HWND window, DWORD operation, bool connected) {
-    NOTIFYICONDATAW record{};
-    static_assert(sizeof record == 976);
-    record.cbSize = sizeof record;
-    record.hWnd = window;
-    record.uID = TRAY_ICON_ID;
-    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    record.uCallbackMessage = TRAY_CALLBACK_MESSAGE;
-    record.hIcon = APP_ICON;
-    std::u16string tip = tooltip_units(tooltip_text(connected));
-    std::copy(tip.begin(), tip.end(), record.szTip);
-    return Shell_NotifyIconW(operation, &record);
-}
-
-bool add_tray_icon(HWND window, bool connected) {
-    return set_tray_icon(window, NIM_ADD, connected) || set_tray_icon(window, NIM_MODIFY, connected);
-}
-
-void leave_program(HWND window) {
-    set_tray_icon(window, NIM_DELETE, false);
-    PostQuitMessage(0);
-}
-
-void open_tracker_page() {
-    ShellExecuteW(nullptr, to_wide("open").c_str(), to_wide(TRACKER_URL).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (!HUB) fatal("window message before the hub exists");
     if (message == WM_TIMER) {
@@ -98,8 +67,10 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
         leave_program(window);
         return 0;
     }
+    // A new shell (Explorer restarted) has no icons. 0 means the message
+    // could not be registered, and no real message is 0 here.
     if (message == taskbar_created_message() && message != 0) {
-        TRAY_ICON_SHOWN = add_tray_icon(window, LAST_SUBSCRIBER_COUNT.load() != 0);
+        TRAY_ICON_SHOWN = add_tray_icon(window, LAST_SUBSCRIBER_COUNT != 0);
         return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);

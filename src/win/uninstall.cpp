@@ -1,8 +1,8 @@
 #include "win/uninstall.h"
 
+#include "win/exits.h"
 #include "win/handles.h"
 #include "win/scheme.h"
-#include "win/tray.h"
 #include "win/uninstall_command.h"
 #include "win/url_scheme.h"
 #include "win/wide.h"
