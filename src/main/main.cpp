@@ -1,10 +1,10 @@
 // Start-up in its fixed order, then the message loop.
-#include "main/start_origin.h"
 #include "platform/platform.h"
 #include "server/connection.h"
 #include "server/hub.h"
 #include "server/poll_loop.h"
 #include "win/hid.h"
+#include "win/start_origin.h"
 #include "win/tray.h"
 #include "win/tray_icon.h"
 #include "win/url_scheme.h"

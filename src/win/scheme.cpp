@@ -2,8 +2,10 @@
 
 namespace vantrel {
 
+std::string scheme_key() { return "Software\\Classes\\" + std::string(URL_SCHEME); }
+
 std::array<RegistryValue, 4> scheme_registry_values(std::u16string_view program_path) {
-    const std::string key(SCHEME_KEY);
+    const std::string key = scheme_key();
     const std::u16string path(program_path);
     return {{
         {key, std::nullopt, u"URL:Vantrel"},

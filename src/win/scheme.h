@@ -9,8 +9,9 @@
 namespace vantrel {
 
 inline constexpr std::string_view URL_SCHEME = "zendry-chests";
-inline constexpr std::string_view SCHEME_KEY = "Software\\Classes\\zendry-chests";
-static_assert(SCHEME_KEY.ends_with(URL_SCHEME));
+
+// Where the scheme is registered, under HKEY_CURRENT_USER.
+std::string scheme_key();
 
 struct RegistryValue {
     std::string key;                  // under HKEY_CURRENT_USER

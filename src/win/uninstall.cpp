@@ -47,7 +47,7 @@ void start_self_removal(const std::wstring& program_path) {
 }  // namespace
 
 void uninstall(HWND window) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, to_wide(SCHEME_KEY).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, to_wide(scheme_key()).c_str());
     // A cut path could name another file: then the file stays.
     if (std::optional<std::wstring> path = exe_path()) start_self_removal(*path);
     leave_program(window);

@@ -123,7 +123,7 @@ TEST_F(Stream, ControllerUnpluggedWhileHeldGivesUpWithTheTimeHeld) {
     EXPECT_EQ(read_exactly(client, PAD_ON.size() + PAD_DOWN.size()), PAD_ON + PAD_DOWN);
     input.pad = {false, 0x1000};  // buttons mean nothing once disconnected
     tick(340ms);
-    const std::string expected = PAD_OFF + "data: {\"type\":\"up\",\"source\":\"pad\",\"ms\":240,\"game\":false}\n\n";
+    const std::string expected = PAD_OFF + test::wire::up("pad", 240, false);
     EXPECT_EQ(read_exactly(client, expected.size()), expected);
 }
 
@@ -153,12 +153,12 @@ TEST_F(Stream, EventsFollowEachSubscribersOwnBindingAndClock) {
     EXPECT_EQ(read_exactly(a, KEY_DOWN.size()), KEY_DOWN);
     EXPECT_EQ(read_exactly(b, KEY_DOWN.size()), KEY_DOWN);
     tick(1070ms);
-    const std::string chest = "data: {\"type\":\"chest\",\"source\":\"key\"}\n\n";
+    const std::string chest = test::wire::chest("key");
     EXPECT_EQ(read_exactly(a, chest.size()), chest);
     EXPECT_TRUE(nothing_pending(b));
     input.keys = {0x42};
     tick(1090ms);
-    const std::string up = "data: {\"type\":\"up\",\"source\":\"key\",\"ms\":70,\"game\":true}\n\n";
+    const std::string up = test::wire::up("key", 70, true);
     EXPECT_EQ(read_exactly(a, up.size()), up);
     EXPECT_TRUE(nothing_pending(b));
     EXPECT_EQ(input.focus_queries, 2);  // once per tick that needed it

@@ -8,17 +8,17 @@
 #include <chrono>
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
-#include <vector>
 
 namespace vantrel::test {
 
-// A listener on an ephemeral port whose accepted connections are served by
-// handle_connection on threads that are joined when the server goes away.
+// A listener on an ephemeral port served by the product's own accept path
+// (accept_next): its connection cap, and a detached thread per connection.
+// Going away, it waits until every connection thread has ended.
 class LoopbackServer {
 public:
     LoopbackServer();
@@ -26,7 +26,7 @@ public:
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
-    // Connects a client and starts serving it.
+    // Connects a client and accepts it.
     Socket connect();
     // Accepts on a thread of its own, so many clients can connect at once;
     // then clients come from connect_client().
@@ -34,18 +34,14 @@ public:
     Socket connect_client();
     // Connects, sends the head and returns the client.
     Socket request(std::string_view head);
-    // Waits for every connection thread started so far.
+    // Waits until every connection thread started so far has ended.
     void join();
 
     std::shared_ptr<HubState> hub;
 
 private:
-    void serve(Socket accepted);
-
     Socket listener_;
     std::uint16_t port_ = 0;
-    std::mutex threads_lock_;
-    std::vector<std::thread> threads_;
     std::thread acceptor_;
     std::atomic<bool> stopping_{false};
 };
@@ -65,9 +61,14 @@ bool nothing_pending(const Socket& socket, std::chrono::milliseconds wait = std:
 void shrink_buffers(const Socket& socket);
 // Closes with an immediate reset instead of an orderly end.
 void reset(Socket socket);
-// Open descriptors and threads of this process; -1 where the system cannot say.
-int open_descriptors();
-int thread_count();
+// Open descriptors and threads of this process; none where the system gives
+// no exact count (Windows).
+std::optional<int> open_descriptors();
+std::optional<int> thread_count();
+// Whether `count` comes back to `before` within a few seconds: what a test's
+// server opened is closed again. Where there is no count it says so and
+// checks nothing; two unknowns are never compared.
+bool count_returns_to(std::optional<int> before, std::optional<int> (*count)());
 // Polls until the predicate holds or `limit` passes.
 bool wait_until(const std::function<bool()>& predicate, std::chrono::milliseconds limit = std::chrono::seconds(5));
 

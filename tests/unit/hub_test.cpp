@@ -1,6 +1,5 @@
 #include "server/hub.h"
 #include "server/routes.h"
-#include "server/site.h"
 
 #include <gtest/gtest.h>
 
@@ -52,11 +51,6 @@ TEST(Origins, OnlyExactAllowedOriginsPass) {
           "https://localhost:3000", "null", "", " http://localhost:3000"})
         EXPECT_FALSE(origin_allowed(std::string(refused))) << refused;
     EXPECT_FALSE(origin_allowed(std::nullopt));
-}
-
-TEST(Origins, TrackerPageIsOnTheSiteOrigin) {
-    EXPECT_TRUE(TRACKER_URL.starts_with(SITE_ORIGIN));
-    EXPECT_EQ(TRACKER_URL[SITE_ORIGIN.size()], '/');
 }
 
 }  // namespace

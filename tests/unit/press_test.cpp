@@ -119,15 +119,11 @@ TEST(Messages, BytesOfEveryMessage) {
     append_event_message(out, {PressKind::Chest, EventSource::Pad});
     append_event_message(out, {PressKind::Up, EventSource::Pad, 412, true});
     append_event_message(out, {PressKind::Up, EventSource::Key, 0, false});
-    EXPECT_EQ(out,
-              "data: {\"type\":\"pad\",\"connected\":true}\n\n"
-              "data: {\"type\":\"pad\",\"connected\":false}\n\n"
-              "data: {\"type\":\"down\",\"source\":\"pad\"}\n\n"
-              "data: {\"type\":\"chest\",\"source\":\"pad\"}\n\n"
-              "data: {\"type\":\"up\",\"source\":\"pad\",\"ms\":412,\"game\":true}\n\n"
-              "data: {\"type\":\"up\",\"source\":\"key\",\"ms\":0,\"game\":false}\n\n");
-    EXPECT_EQ(HELLO, test::wire::HELLO);
-    EXPECT_EQ(KEEPALIVE, ": ping\n\n");
+    namespace wire = test::wire;
+    EXPECT_EQ(out, wire::PAD_ON + wire::PAD_OFF + wire::down("pad") + wire::chest("pad") + wire::up("pad", 412, true) +
+                       wire::up("key", 0, false));
+    EXPECT_EQ(HELLO, wire::HELLO);
+    EXPECT_EQ(KEEPALIVE, wire::PING);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "main/start_origin.h"
+#include "win/start_origin.h"
 
 #include <gtest/gtest.h>
 

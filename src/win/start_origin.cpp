@@ -1,4 +1,4 @@
-#include "main/start_origin.h"
+#include "win/start_origin.h"
 
 #include "platform/text.h"
 
@@ -55,9 +55,10 @@ std::vector<std::u16string> split_command_line(std::u16string_view line) {
 }
 
 bool started_through_scheme(std::u16string_view command_line) {
+    const std::string prefix = std::string(URL_SCHEME) + ":";
     std::vector<std::u16string> arguments = split_command_line(command_line);
     for (std::size_t k = 1; k < arguments.size(); ++k) {
-        if (from_utf16(arguments[k]).starts_with(SCHEME_PREFIX)) return true;
+        if (from_utf16(arguments[k]).starts_with(prefix)) return true;
     }
     return false;
 }
