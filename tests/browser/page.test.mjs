@@ -123,7 +123,7 @@ test("reference page shows the helper, controller and chests, and other origins 
   await waitFor(async () => (await text("#controller")) === "connected", 5000, "the controller state");
 
   await gameSays("down 45");
-  await sleep(600);
+  await sleep(1500); // far past the 400 ms threshold, whatever Wine's key delays
   await gameSays("up 45");
   await waitFor(async () => (await text("#chest-key")) === "1", 10000, "the key chest");
   const keyLog = await page.locator("#log li").allTextContents();

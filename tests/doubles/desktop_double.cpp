@@ -1,6 +1,6 @@
 // The end-to-end tests' hands on the desktop: a game window that takes the
 // foreground and presses keys, and clicks on the program's tray icon.
-//   desktop_double game <class> <title>   then stdin lines: down <vk> | up <vk> | quit
+//   desktop_double game <class> <title>   then stdin lines: down <vk> | up <vk>
 //   desktop_double tray <lparam>          posts the tray callback message
 //   desktop_double menu-last              opens the tray menu and picks its last item
 //   desktop_double close                  posts a close message, as taskkill without /F does
@@ -63,10 +63,6 @@ int game(const wchar_t* class_name, const wchar_t* title) {
             press(static_cast<WORD>(key), true);
         else if (std::sscanf(line, "up %x", &key) == 1)
             press(static_cast<WORD>(key), false);
-        else if (std::strncmp(line, "front", 5) == 0)
-            SetForegroundWindow(window);
-        else if (std::strncmp(line, "quit", 4) == 0)
-            break;
         pump();
         std::printf("ok\n");
         std::fflush(stdout);
@@ -178,6 +174,16 @@ int pad_pipe() {
     return 0;
 }
 
+// The popup menu's window (its class is the system's "#32768"), visible.
+bool wait_for_menu() {
+    for (DWORD waited = 0; waited < 10000; waited += 20) {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        if (menu && IsWindowVisible(menu)) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
 HWND program_window() { return FindWindowW(L"Vantrel", nullptr); }
 
 }  // namespace
@@ -199,10 +205,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (argc == 2 && std::wstring(argv[1]) == L"menu-last") {
         PostMessageW(window, TRAY_CALLBACK, 0, WM_RBUTTONUP);
-        Sleep(1000);  // let the menu open
+        if (!wait_for_menu()) return 3;
         press(VK_UP, true);
         press(VK_UP, false);
-        Sleep(200);
         press(VK_RETURN, true);
         press(VK_RETURN, false);
         return 0;
