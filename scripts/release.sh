@@ -7,14 +7,15 @@
 # certificate before the checksum is taken.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 scripts/setup.sh release
 
 build=build/release
 # Stripped by the linker: a separate strip would stamp the header with the
 # time of the strip.
-cmake -S . -B "$build" --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_EXE_LINKER_FLAGS=-s -DVANTREL_TESTS=OFF >/dev/null
-cmake --build "$build" --target vantrel -j "$(nproc)" >/dev/null
+logged "$build/logs/configure.log" cmake -S . -B "$build" --no-warn-unused-cli \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXE_LINKER_FLAGS=-s -DVANTREL_TESTS=OFF
+logged "$build/logs/build.log" cmake --build "$build" --target vantrel -j "$(nproc)"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 exe="vantrel-$version.exe"
 

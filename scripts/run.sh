@@ -4,19 +4,14 @@
 # program it quits by itself after 90 s if no tracker page subscribes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 scripts/setup.sh run
 
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/win --target vantrel -j "$(nproc)"
+logged build/logs/run-configure.log \
+  cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release
+logged build/logs/run-build.log cmake --build build/win --target vantrel -j "$(nproc)"
 
 export WINEPREFIX="${WINEPREFIX:-$HOME/.vantrel-wine}" WINEDEBUG=-all
 echo "Vantrel is starting on http://127.0.0.1:47321/ (try: curl http://127.0.0.1:47321/)"
-# A new prefix is set up on the program's own virtual display, and its set-up
-# processes have ended before the program starts: otherwise the first start
-# can find no display driver and get no window, hence no way to quit.
-exec xvfb-run -a sh -c '
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
-    timeout 120 wineserver -w || true
-  fi
-  exec wine build/win/vantrel.exe "$@"' run.sh "$@"
+# A new prefix is set up on the program's own virtual display.
+exec xvfb-run -a sh -c 'scripts/wine-prefix.sh && exec wine build/win/vantrel.exe "$@"' run.sh "$@"

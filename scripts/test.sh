@@ -7,28 +7,18 @@
 # build/logs/; a stage that fails to build shows the end of its log.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 scripts/setup.sh || exit 1
 jobs=$(nproc)
 logs=build/logs
-mkdir -p "$logs"
 failed=()
 times=()
-
-# Runs a command with its output in build/logs/<name>.log; shows the end of
-# the log when it fails.
-logged() {  # name, command...
-  local log="$logs/$1.log"
-  shift
-  "$@" >"$log" 2>&1 && return 0
-  echo "--- $log (last 40 lines)"
-  tail -n 40 "$log"
-  return 1
-}
 
 build() {  # name, build dir, cmake options...
   local name=$1 dir=$2
   shift 2
-  logged "$name-configure" cmake -S . -B "$dir" "$@" && logged "$name-build" cmake --build "$dir" -j "$jobs"
+  logged "$logs/$name-configure.log" cmake -S . -B "$dir" "$@" &&
+    logged "$logs/$name-build.log" cmake --build "$dir" -j "$jobs"
 }
 
 stage() {  # name, build dir, cmake options...
@@ -59,10 +49,7 @@ start=$SECONDS
 rm -rf build/win/wineprefix
 export WINEPREFIX="$PWD/build/win/wineprefix" WINEDEBUG=-all
 if build windows build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release; then
-  xvfb-run -a sh -c '
-    wineboot -i >/dev/null 2>&1
-    timeout 120 wineserver -w
-    ctest --test-dir build/win --output-on-failure' || failed+=("windows")
+  xvfb-run -a sh -c 'scripts/wine-prefix.sh && ctest --test-dir build/win --output-on-failure' || failed+=("windows")
   timeout 30 wineserver -k 2>/dev/null
 else
   failed+=("windows (build)")

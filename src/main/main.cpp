@@ -36,7 +36,7 @@ int run() {
 
     if (!started_through_scheme(as_utf16(GetCommandLineW()))) START_INSTANT = Clock::now();
 
-    std::shared_ptr<HubState> hub = create_hub(Clock::now());
+    std::shared_ptr<HubState> hub = std::make_shared<HubState>(Clock::now());
     spawn_detached([listener = std::move(*listener), hub]() mutable { accept_loop(std::move(listener), hub); });
 
     auto playstation = std::make_shared<PsPad>();

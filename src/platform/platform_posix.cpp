@@ -121,8 +121,8 @@ void spawn_detached_body(std::unique_ptr<ThreadBody> body) {
     pthread_t thread;
     int error = pthread_create(
         &thread, &attributes,
-        [](void* raw) -> void* {
-            std::unique_ptr<ThreadBody>(static_cast<ThreadBody*>(raw))->run();
+        [](void* owned) -> void* {
+            std::unique_ptr<ThreadBody>(static_cast<ThreadBody*>(owned))->run();
             return nullptr;
         },
         body.get());

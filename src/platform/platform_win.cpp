@@ -41,8 +41,8 @@ std::optional<Socket> new_tcp_socket() {
     return Socket(static_cast<NativeSocket>(handle));
 }
 
-DWORD WINAPI thread_start(LPVOID raw) {
-    std::unique_ptr<ThreadBody>(static_cast<ThreadBody*>(raw))->run();
+DWORD WINAPI thread_start(LPVOID body) {
+    std::unique_ptr<ThreadBody>(static_cast<ThreadBody*>(body))->run();
     return 0;
 }
 

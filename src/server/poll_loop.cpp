@@ -23,12 +23,12 @@ struct TickContext {
 bool serve_subscriber(TickContext& context, Subscriber& subscriber) {
     std::string buffer = context.prefix;
     const Binding& binding = subscriber.binding;
-    bool pad_down = context.sample.connected && (context.sample.buttons & binding.button_mask) != 0;
-    bool key_down = context.input.key_down(binding.key_code);
-    if (auto event = track_press(subscriber.pad_press, EventSource::Pad, pad_down, context.tick_ms, binding.hold_ms,
+    bool pad_pressed = context.sample.connected && (context.sample.buttons & binding.button_mask) != 0;
+    bool key_pressed = context.input.key_down(binding.key_code);
+    if (auto event = track_press(subscriber.pad_press, EventSource::Pad, pad_pressed, context.tick_ms, binding.hold_ms,
                                  context.focus, context.input))
         append_event_message(buffer, *event);
-    if (auto event = track_press(subscriber.key_press, EventSource::Key, key_down, context.tick_ms, binding.hold_ms,
+    if (auto event = track_press(subscriber.key_press, EventSource::Key, key_pressed, context.tick_ms, binding.hold_ms,
                                  context.focus, context.input))
         append_event_message(buffer, *event);
     if (context.keepalive_due) buffer += KEEPALIVE;

@@ -12,7 +12,7 @@ std::optional<std::uint16_t> ask_slot(GetStateFn get_state, std::uint32_t slot) 
 
 }  // namespace
 
-InputSample read_pad(PadReader& reader, Instant now) {
+InputSample read_xinput(PadReader& reader, Instant now) {
     std::lock_guard lock(reader.lock);
     if (reader.active_pad) {
         if (auto buttons = ask_slot(reader.get_state, *reader.active_pad)) return {true, *buttons};
@@ -30,7 +30,7 @@ InputSample read_pad(PadReader& reader, Instant now) {
 }
 
 InputSample read_any_pad(PadReader& xinput, PsPad& playstation, Instant now) {
-    InputSample sample = read_pad(xinput, now);
+    InputSample sample = read_xinput(xinput, now);
     return sample.connected ? sample : take_ps_pad(playstation, now);
 }
 

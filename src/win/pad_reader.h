@@ -37,7 +37,7 @@ struct PadReader {
 
 // Asks the slot in use; when it is silent, scans all four slots at most once
 // per PAD_RESCAN_INTERVAL.
-InputSample read_pad(PadReader& reader, Instant now);
+InputSample read_xinput(PadReader& reader, Instant now);
 
 // While an XInput controller answers it is the one reported; otherwise the
 // PlayStation controller's latest state.

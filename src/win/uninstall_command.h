@@ -1,4 +1,8 @@
-// The command that deletes the program file once it has ended.
+// The command that deletes the program file once the program has ended: a
+// pause of about two seconds (ping), then del. Both programs come from the
+// system folder by full path: with a bare "ping", cmd would search its
+// current folder and the user's PATH, and if none ran, del would start at
+// once while the file is still in use.
 #pragma once
 
 #include <string>
@@ -6,7 +10,6 @@
 
 namespace vantrel {
 
-// Both run from the system folder, named by full path.
 inline constexpr std::string_view COMMAND_INTERPRETER = "cmd.exe";
 inline constexpr std::string_view PAUSE_PROGRAM = "ping.exe";
 // The child reads both paths from these variables, expanded once: written
@@ -15,12 +18,7 @@ inline constexpr std::string_view PAUSE_PROGRAM = "ping.exe";
 inline constexpr std::string_view PAUSE_PATH_VARIABLE = "VANTREL_PING_PATH";
 inline constexpr std::string_view REMOVE_PATH_VARIABLE = "VANTREL_REMOVE_PATH";
 
-// A pause of about two seconds while the program ends, then the deletion.
-// With a bare "ping", cmd would look in its current folder and the user's
-// PATH, and if none ran, del would start at once while the file is in use.
-std::string uninstall_arguments();
-
-// The interpreter's name in quotes, a space, the arguments verbatim.
+// The interpreter's name in quotes, then its arguments.
 std::string uninstall_command_line();
 
 }  // namespace vantrel

@@ -37,7 +37,7 @@ Pair full_pair() {
 }
 
 TEST(SubscribeFailure, HeadThatCannotBeWrittenTakesNoId) {
-    auto hub = create_hub(Clock::now());
+    auto hub = std::make_shared<HubState>(Clock::now());
     Pair pair = full_pair();
     subscribe(std::move(pair.server), *hub, "http://localhost:3000", "");
     EXPECT_EQ(hub->next_subscriber_id.load(), 0u);
@@ -48,7 +48,7 @@ TEST(SubscribeFailure, HeadThatCannotBeWrittenTakesNoId) {
 // goes past: freeing one filler byte lets the head in and leaves no room for
 // the hello.
 TEST(SubscribeFailure, HelloThatCannotBeWrittenStillUsesItsId) {
-    auto hub = create_hub(Clock::now());
+    auto hub = std::make_shared<HubState>(Clock::now());
     Pair pair = full_pair();
     char byte;
     ASSERT_EQ(::recv(pair.peer, &byte, 1, 0), 1);

@@ -16,7 +16,7 @@
 
 namespace vantrel::test {
 
-LoopbackServer::LoopbackServer() : hub(create_hub(Clock::now())) {
+LoopbackServer::LoopbackServer() : hub(std::make_shared<HubState>(Clock::now())) {
     if (!net_startup()) throw std::runtime_error("socket library");
     std::optional<Socket> listener = listen_loopback(0, 128);
     if (!listener) throw std::runtime_error("listen");

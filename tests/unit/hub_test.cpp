@@ -10,7 +10,7 @@ using namespace std::chrono_literals;
 
 TEST(IdleTest, NeverSeenMeasuresStrictlyMoreThanNinetySecondsFromStart) {
     Instant start = Clock::now();
-    auto hub = create_hub(start);
+    auto hub = std::make_shared<HubState>(start);
     EXPECT_FALSE(is_idle(*hub, start + 90s));
     EXPECT_TRUE(is_idle(*hub, start + 90s + 1ns));
     EXPECT_FALSE(is_idle(*hub, start - 1s));  // a clock reading before the start counts as zero
@@ -18,7 +18,7 @@ TEST(IdleTest, NeverSeenMeasuresStrictlyMoreThanNinetySecondsFromStart) {
 
 TEST(IdleTest, SeenMeasuresStrictlyMoreThanTwentySecondsFromLastSeen) {
     Instant start = Clock::now();
-    auto hub = create_hub(start);
+    auto hub = std::make_shared<HubState>(start);
     stamp_last_seen(*hub, start + 100s);
     EXPECT_FALSE(is_idle(*hub, start + 120s));
     EXPECT_TRUE(is_idle(*hub, start + 120s + 1ns));
@@ -26,14 +26,14 @@ TEST(IdleTest, SeenMeasuresStrictlyMoreThanTwentySecondsFromLastSeen) {
 
 TEST(IdleTest, NeverIdleWhileSomebodyIsSubscribed) {
     Instant start = Clock::now();
-    auto hub = create_hub(start);
+    auto hub = std::make_shared<HubState>(start);
     add_subscriber(*hub, Subscriber{.id = 7});
     EXPECT_FALSE(is_idle(*hub, start + 1000s));
     EXPECT_EQ(subscriber_count(*hub), 1u);
 }
 
 TEST(RemoveSubscriber, RemovesByIdAndKeepsOrder) {
-    auto hub = create_hub(Clock::now());
+    auto hub = std::make_shared<HubState>(Clock::now());
     for (std::uint64_t id : {1, 2, 3}) add_subscriber(*hub, Subscriber{.id = id});
     remove_subscriber(*hub, 2);
     remove_subscriber(*hub, 42);

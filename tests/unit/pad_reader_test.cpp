@@ -38,46 +38,46 @@ protected:
 TEST_F(PadReading, FindsSlotTwoByScanThenAsksOnlyIt) {
     fake.answering = {2};
     fake.buttons = 0x1000;
-    InputSample sample = read_pad(reader, t0);
+    InputSample sample = read_xinput(reader, t0);
     EXPECT_TRUE(sample.connected);
     EXPECT_EQ(sample.buttons, 0x1002);
     EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{0, 1, 2}));
     fake.calls.clear();
-    read_pad(reader, t0 + 20ms);
-    read_pad(reader, t0 + 40ms);
+    read_xinput(reader, t0 + 20ms);
+    read_xinput(reader, t0 + 40ms);
     EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{2, 2}));
 }
 
 TEST_F(PadReading, NoControllerScansAtMostOncePerSecond) {
-    EXPECT_FALSE(read_pad(reader, t0).connected);
+    EXPECT_FALSE(read_xinput(reader, t0).connected);
     EXPECT_EQ(fake.calls.size(), 4u);
-    EXPECT_FALSE(read_pad(reader, t0 + 999ms).connected);
+    EXPECT_FALSE(read_xinput(reader, t0 + 999ms).connected);
     EXPECT_EQ(fake.calls.size(), 4u);
-    EXPECT_FALSE(read_pad(reader, t0 + 1s).connected);
+    EXPECT_FALSE(read_xinput(reader, t0 + 1s).connected);
     EXPECT_EQ(fake.calls.size(), 8u);
 }
 
 TEST_F(PadReading, UnplugRescansOnlyOnceASecondHasPassed) {
     fake.answering = {0};
-    read_pad(reader, t0);  // scan finds slot 0
+    read_xinput(reader, t0);  // scan finds slot 0
     fake.answering.clear();
     fake.calls.clear();
-    EXPECT_FALSE(read_pad(reader, t0 + 500ms).connected);
+    EXPECT_FALSE(read_xinput(reader, t0 + 500ms).connected);
     EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{0}));  // the slot alone: the last scan is too recent
     fake.answering = {3};
     fake.calls.clear();
-    EXPECT_FALSE(read_pad(reader, t0 + 900ms).connected);
+    EXPECT_FALSE(read_xinput(reader, t0 + 900ms).connected);
     EXPECT_TRUE(fake.calls.empty());
-    EXPECT_TRUE(read_pad(reader, t0 + 1s).connected);
+    EXPECT_TRUE(read_xinput(reader, t0 + 1s).connected);
     EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{0, 1, 2, 3}));
 }
 
 TEST_F(PadReading, ActiveSlotStaysEvenWhenALowerOneAppears) {
     fake.answering = {1};
-    read_pad(reader, t0);
+    read_xinput(reader, t0);
     fake.answering = {0, 1};
     fake.calls.clear();
-    EXPECT_EQ(read_pad(reader, t0 + 5s).buttons, 1);
+    EXPECT_EQ(read_xinput(reader, t0 + 5s).buttons, 1);
     EXPECT_EQ(fake.calls, (std::vector<std::uint32_t>{1}));
 }
 
@@ -95,8 +95,8 @@ TEST_F(PadReading, XInputComesFirstThenThePlayStationController) {
 
 TEST_F(PadReading, WithoutTheLibraryNothingIsConnected) {
     reader.get_state = nullptr;
-    EXPECT_FALSE(read_pad(reader, t0).connected);
-    EXPECT_FALSE(read_pad(reader, t0 + 2s).connected);
+    EXPECT_FALSE(read_xinput(reader, t0).connected);
+    EXPECT_FALSE(read_xinput(reader, t0 + 2s).connected);
 }
 
 }  // namespace
