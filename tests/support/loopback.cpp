@@ -105,8 +105,8 @@ bool nothing_pending(const Socket& socket, std::chrono::milliseconds wait) {
     return recv_some(socket, &byte, 1) < 0;
 }
 
-void shrink_buffers(const Socket& socket) {
-    int size = 4096;
+void set_buffers(const Socket& socket, int bytes) {
+    int size = bytes;
 #ifdef _WIN32
     auto handle = static_cast<SOCKET>(socket.get());
 #else

@@ -56,9 +56,9 @@ std::string read_exactly(const Socket& socket, std::size_t count,
                          std::chrono::milliseconds limit = std::chrono::seconds(5));
 // True when nothing arrives within `wait`.
 bool nothing_pending(const Socket& socket, std::chrono::milliseconds wait = std::chrono::milliseconds(50));
-// Small socket buffers, so a client that stops reading backs up within a
-// few kilobytes instead of megabytes.
-void shrink_buffers(const Socket& socket);
+// Socket buffers of about that size: small ones make a client that stops
+// reading back up within kilobytes, large ones hold a burst unread.
+void set_buffers(const Socket& socket, int bytes);
 // Closes with an immediate reset instead of an orderly end.
 void reset(Socket socket);
 // Open descriptors and threads of this process; none where the system gives
