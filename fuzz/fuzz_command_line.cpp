@@ -1,5 +1,5 @@
 // The command line, as the shell passes a scheme link or a user types it.
-#include "main/start_origin.h"
+#include "win/start_origin.h"
 
 #include <cstdint>
 #include <cstdlib>
