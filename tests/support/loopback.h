@@ -65,8 +65,8 @@ void reset(Socket socket);
 // no exact count (Windows).
 std::optional<int> open_descriptors();
 std::optional<int> thread_count();
-// Whether `count` comes back to `before` within a few seconds: what a test's
-// server opened is closed again. Where there is no count it says so and
+// Whether `count` comes back to `before` (or below) within a few seconds:
+// what a test's server opened is closed again. Where there is no count it says so and
 // checks nothing; two unknowns are never compared.
 bool count_returns_to(std::optional<int> before, std::optional<int> (*count)());
 // Polls until the predicate holds or `limit` passes.
