@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
-#include <utility>
 
 namespace vantrel {
 

@@ -3,10 +3,8 @@
 
 #include "platform/platform.h"
 
-#include <array>
 #include <chrono>
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
