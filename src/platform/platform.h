@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,11 +68,12 @@ inline std::ptrdiff_t recv_before(const Socket& socket, char* buffer, std::size_
     return recv_some(socket, buffer, size);
 }
 
-// Waits up to `timeout` until a read would not block: data, end of stream or
-// a broken connection. False when the time ran out. It reads nothing, so a
-// time-out leaves the connection as it was (a timed-out recv on Windows
-// leaves it in an undefined state).
-bool wait_readable(const Socket& socket, std::chrono::milliseconds timeout);
+// Waits until the connection ends: the peer closes or resets it, or sends
+// anything (read and thrown away, so the close that follows is orderly);
+// then true. Between slices it asks `still_wanted`, and returns false as
+// soon as that says no. (A blocking recv with a time-out would not do: on
+// Windows one that times out leaves the connection in an undefined state.)
+bool wait_for_end(const Socket& socket, std::chrono::milliseconds slice, const std::function<bool()>& still_wanted);
 std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size);
 
 // A second handle to the same connection.

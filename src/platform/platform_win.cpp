@@ -113,13 +113,25 @@ std::ptrdiff_t recv_some(const Socket& socket, char* buffer, std::size_t size) {
     return recv(raw(socket), buffer, chunk, 0);
 }
 
-bool wait_readable(const Socket& socket, std::chrono::milliseconds timeout) {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(raw(socket), &readable);
-    fd_set failed = readable;
-    timeval limit{static_cast<long>(timeout.count() / 1000), static_cast<long>((timeout.count() % 1000) * 1000)};
-    return select(0, &readable, nullptr, &failed, &limit) != 0;  // a failed select counts as ready
+bool wait_for_end(const Socket& socket, std::chrono::milliseconds slice, const std::function<bool()>& still_wanted) {
+    // One overlapped read, kept pending across the slices.
+    const Owned<HANDLE, CloseHandle> done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done.valid()) return true;
+    char discard[1024];
+    WSABUF buffer{sizeof discard, discard};
+    WSAOVERLAPPED overlapped{};
+    overlapped.hEvent = done.get();
+    DWORD received = 0, flags = 0;
+    if (WSARecv(raw(socket), &buffer, 1, &received, &flags, &overlapped, nullptr) == 0) return true;
+    if (WSAGetLastError() != WSA_IO_PENDING) return true;  // already broken
+    while (WaitForSingleObject(done.get(), static_cast<DWORD>(slice.count())) == WAIT_TIMEOUT) {
+        if (still_wanted()) continue;
+        // The buffer and the OVERLAPPED must outlive the read.
+        CancelIoEx(reinterpret_cast<HANDLE>(raw(socket)), &overlapped);
+        WSAGetOverlappedResult(raw(socket), &overlapped, &received, TRUE, &flags);
+        return false;
+    }
+    return true;
 }
 
 std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size) {

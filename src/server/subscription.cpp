@@ -1,10 +1,7 @@
 #include "server/subscription.h"
 
 #include "server/messages.h"
-#include "server/request.h"
 #include "server/response.h"
-
-#include <array>
 
 namespace vantrel {
 
@@ -26,11 +23,7 @@ void subscribe(Socket socket, HubState& hub, std::string_view origin, std::strin
     // shutdown of a dropped subscriber wakes this handle (its FIN waits for
     // data the stalled peer never acknowledges), so the watch also ends once
     // the record has left the list.
-    bool readable = false;
-    while (!readable && is_subscribed(hub, id)) readable = wait_readable(*watcher, WATCH_SLICE);
-    // Read what ended it: closing over unread bytes would reset the connection.
-    std::array<char, READ_CHUNK> discard;
-    if (readable) recv_some(*watcher, discard.data(), discard.size());
+    wait_for_end(*watcher, WATCH_SLICE, [&] { return is_subscribed(hub, id); });
 
     remove_subscriber(hub, id);
     stamp_last_seen(hub, Clock::now());
