@@ -13,7 +13,6 @@ std::vector<Subscriber>::iterator find_subscriber(HubState& hub, std::uint64_t i
 
 }  // namespace
 
-
 std::uint64_t subscriber_count(HubState& hub) {
     std::lock_guard lock(hub.subscribers_lock);
     return hub.subscribers.size();

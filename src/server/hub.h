@@ -43,7 +43,6 @@ struct HubState {
     std::atomic<std::size_t> live_connections{0};  // connection threads alive, subscribers included
 };
 
-
 std::uint64_t subscriber_count(HubState& hub);
 void add_subscriber(HubState& hub, Subscriber subscriber);
 bool is_subscribed(HubState& hub, std::uint64_t id);

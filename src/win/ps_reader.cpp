@@ -72,7 +72,7 @@ PsStep ps_reader_step(PsReader& reader, PsPad& pad, Instant now) {
         case HidRead::Report: break;
     }
     if (std::optional<PsState> state = parse_ps_report(reader.model, reader.report))
-        publish(pad, {state->connected, state->connected ? state->buttons : std::uint16_t{0}});
+        publish(pad, {state->connected, state->buttons});  // buttons count only while connected
     return PsStep::Reading;
 }
 
