@@ -1,5 +1,6 @@
 // Controller reports: bytes from a device, any length, any content.
-#include "win/ps_report.h"
+#include "input/ps_report.h"
+#include "server/binding.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     PsModel model = data[0] & 1 ? PsModel::DualSense : PsModel::DualShock4;
     std::optional<PsState> state = parse_ps_report(model, std::span(data + 1, size - 1));
-    constexpr std::uint16_t SIX_BUTTONS = 0x1000 | 0x2000 | 0x4000 | 0x8000 | 0x0100 | 0x0200;
-    if (state && (state->buttons & ~SIX_BUTTONS) != 0) std::abort();
+    std::uint16_t six_buttons = 0;
+    for (std::uint16_t mask : BUTTON_MASKS) six_buttons |= mask;
+    if (state && (state->buttons & ~six_buttons) != 0) std::abort();
     return 0;
 }

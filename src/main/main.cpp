@@ -1,18 +1,17 @@
 // Start-up in its fixed order, then the message loop.
+#include "input/hid.h"
+#include "input/win_input_source.h"
 #include "platform/platform.h"
+#include "platform/wide.h"
 #include "server/connection.h"
 #include "server/hub.h"
 #include "server/poll_loop.h"
-#include "win/hid.h"
 #include "win/start_origin.h"
 #include "win/tray.h"
 #include "win/tray_icon.h"
 #include "win/url_scheme.h"
-#include "win/wide.h"
-#include "win/win_input_source.h"
 #include "win/window_state.h"
 
-#include <objbase.h>
 #include <windows.h>
 
 namespace vantrel {
@@ -21,7 +20,6 @@ namespace {
 
 constexpr UINT_PTR TIMER_ID = 1;
 constexpr UINT TIMER_PERIOD_MS = 1000;
-constexpr int ICON_RESOURCE = 1;
 
 int run() {
     // Before any call that loads libraries by name (shell, COM, sockets): the
@@ -40,20 +38,13 @@ int run() {
     spawn_detached([listener = std::move(*listener), hub]() mutable { accept_loop(std::move(listener), hub); });
 
     auto playstation = std::make_shared<PsPad>();
-    if (std::optional<HidCalls> hid = find_hid_calls())
-        spawn_detached([playstation, calls = *hid] { ps_reader_loop(*playstation, calls); });
+    if (std::unique_ptr<HidSystem> hid = find_hid_system())
+        spawn_detached([playstation, hid = std::move(hid)] { ps_reader_loop(*playstation, *hid); });
     std::unique_ptr<InputSource> input = std::make_unique<WinInputSource>(find_controller_entry(), playstation);
     spawn_detached([input = std::move(input), hub]() mutable { poll_loop(hub, std::move(input)); });
 
-    // The shell may hand the tracker page to COM handlers, which need an
-    // apartment on the calling thread.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-
     HUB = std::move(hub);
     HINSTANCE module = GetModuleHandleW(nullptr);
-    int icon_size = GetSystemMetrics(SM_CXSMICON);
-    APP_ICON = static_cast<HICON>(
-        LoadImageW(module, MAKEINTRESOURCEW(ICON_RESOURCE), IMAGE_ICON, icon_size, icon_size, LR_DEFAULTCOLOR));
 
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;

@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include "platform/wide.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
@@ -113,25 +115,27 @@ std::ptrdiff_t recv_some(const Socket& socket, char* buffer, std::size_t size) {
     return recv(raw(socket), buffer, chunk, 0);
 }
 
-bool wait_for_end(const Socket& socket, std::chrono::milliseconds slice, const std::function<bool()>& still_wanted) {
+void wait_for_end(Socket socket, std::chrono::milliseconds slice, const std::function<bool()>& still_wanted) {
     // One overlapped read, kept pending across the slices.
     const Owned<HANDLE, CloseHandle> done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!done.valid()) return true;
+    if (!done.valid()) return;
     char discard[1024];
     WSABUF buffer{sizeof discard, discard};
     WSAOVERLAPPED overlapped{};
     overlapped.hEvent = done.get();
     DWORD received = 0, flags = 0;
-    if (WSARecv(raw(socket), &buffer, 1, &received, &flags, &overlapped, nullptr) == 0) return true;
-    if (WSAGetLastError() != WSA_IO_PENDING) return true;  // already broken
-    while (WaitForSingleObject(done.get(), static_cast<DWORD>(slice.count())) == WAIT_TIMEOUT) {
-        if (still_wanted()) continue;
-        // The buffer and the OVERLAPPED must outlive the read.
-        CancelIoEx(reinterpret_cast<HANDLE>(raw(socket)), &overlapped);
-        WSAGetOverlappedResult(raw(socket), &overlapped, &received, TRUE, &flags);
-        return false;
+    if (WSARecv(raw(socket), &buffer, 1, &received, &flags, &overlapped, nullptr) != 0 &&
+        WSAGetLastError() != WSA_IO_PENDING)
+        return;  // already broken: no read pending
+    while (WaitForSingleObject(done.get(), static_cast<DWORD>(slice.count())) == WAIT_TIMEOUT && still_wanted()) {
     }
-    return true;
+    // Every way out, a failed wait included, ends the read before its buffer
+    // and OVERLAPPED go. The close cancels it even through a layered
+    // provider, where a cancel on our handle may not reach; the cancel
+    // reaches it while another handle to the connection keeps it open.
+    CancelIoEx(reinterpret_cast<HANDLE>(raw(socket)), &overlapped);
+    socket = Socket();
+    WaitForSingleObject(done.get(), INFINITE);
 }
 
 std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size) {
@@ -182,10 +186,7 @@ std::string last_system_error() {
     DWORD units =
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
                        nullptr, error, 0, description, std::size(description), nullptr);
-    char text[1024] = "";
-    int length =
-        WideCharToMultiByte(CP_UTF8, 0, description, static_cast<int>(units), text, sizeof text, nullptr, nullptr);
-    std::string line(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+    std::string line = from_wide(std::wstring_view(description, units));
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
     return line.empty() ? "error " + std::to_string(error) : line;
 }

@@ -1,11 +1,11 @@
 #include "win/tray.h"
 
+#include "platform/wide.h"
 #include "win/exits.h"
 #include "win/handles.h"
 #include "win/timer.h"
 #include "win/tray_icon.h"
 #include "win/uninstall.h"
-#include "win/wide.h"
 #include "win/window_state.h"
 
 namespace vantrel {

@@ -1,11 +1,11 @@
 #include "win/uninstall.h"
 
+#include "platform/wide.h"
 #include "win/exits.h"
 #include "win/handles.h"
 #include "win/scheme.h"
 #include "win/uninstall_command.h"
 #include "win/url_scheme.h"
-#include "win/wide.h"
 
 #include <optional>
 #include <string>
@@ -48,9 +48,11 @@ void start_self_removal(const std::wstring& program_path) {
 
 void uninstall(HWND window) {
     RegDeleteTreeW(HKEY_CURRENT_USER, to_wide(scheme_key()).c_str());
+    // The icon goes first: a busy shell can hold the removal of the icon for
+    // seconds, and the program should not still run when the removal starts.
+    leave_program(window);
     // A cut path could name another file: then the file stays.
     if (std::optional<std::wstring> path = exe_path()) start_self_removal(*path);
-    leave_program(window);
 }
 
 }  // namespace vantrel

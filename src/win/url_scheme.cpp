@@ -1,8 +1,8 @@
 #include "win/url_scheme.h"
 
+#include "platform/wide.h"
 #include "win/handles.h"
 #include "win/scheme.h"
-#include "win/wide.h"
 
 #include <windows.h>
 

@@ -1,6 +1,10 @@
-#include "win/ps_reader.h"
+#include "input/ps_reader.h"
+#include "server/binding.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 namespace vantrel {
 namespace {
@@ -8,56 +12,66 @@ namespace {
 using namespace std::chrono_literals;
 
 // The fake system: the HID devices present, and what their reads give.
-struct FakeHid {
+struct FakeHid final : HidSystem {
+    struct Device final : HidDevice {
+        explicit Device(FakeHid& hid) : hid(hid) { ++hid.open_now; }
+        ~Device() override { --hid.open_now; }
+        HidRead read(std::vector<std::uint8_t>& report, std::chrono::milliseconds) override {
+            std::lock_guard lock(hid.lock);
+            ++hid.reads;
+            if (hid.unplugged) return HidRead::Failed;
+            if (hid.reports.empty()) {
+                std::this_thread::sleep_for(1ms);  // a real read waits for its slice
+                return HidRead::TimedOut;
+            }
+            report = hid.reports.front();
+            hid.reports.erase(hid.reports.begin());
+            return HidRead::Report;
+        }
+        FakeHid& hid;
+    };
+    std::vector<HidCandidate> enumerate() override { return present; }
+    std::unique_ptr<HidDevice> open(const std::u16string& path) override {
+        opened.push_back(path);
+        return std::make_unique<Device>(*this);
+    }
+
+    std::mutex lock;  // for the reads, when the reader runs on a thread
     std::vector<HidCandidate> present;
     std::vector<std::u16string> opened;
-    int open_now = 0;
+    std::atomic<int> open_now = 0;
     std::vector<std::vector<std::uint8_t>> reports;  // the next reads; none left: a time-out
     bool unplugged = false;
     int reads = 0;
 };
-FakeHid hid;
 
-std::vector<HidCandidate> fake_enumerate() { return hid.present; }
-std::optional<std::uintptr_t> fake_open(const std::u16string& path) {
-    hid.opened.push_back(path);
-    ++hid.open_now;
-    return hid.opened.size();
-}
-HidRead fake_read(std::uintptr_t, std::vector<std::uint8_t>& report, std::chrono::milliseconds) {
-    ++hid.reads;
-    if (hid.unplugged) return HidRead::Failed;
-    if (hid.reports.empty()) return HidRead::TimedOut;
-    report = hid.reports.front();
-    hid.reports.erase(hid.reports.begin());
-    return HidRead::Report;
-}
-void fake_close(std::uintptr_t) { --hid.open_now; }
-
-std::vector<std::uint8_t> usb_report(std::uint8_t face_buttons) {
+std::vector<std::uint8_t> usb_report(std::uint8_t face_buttons, std::uint8_t adapter_status = 0) {
     std::vector<std::uint8_t> bytes(64, 0);
     bytes[0] = 0x01;
     bytes[5] = face_buttons;
+    bytes[31] = adapter_status;
     return bytes;
 }
 
 class PsReading : public ::testing::Test {
 protected:
     void SetUp() override {
-        hid = {};
         hid.present = {{u"keyboard", 0x046D, 0xC31C}, {u"ds4", 0x054C, 0x09CC}, {u"dualsense", 0x054C, 0x0CE6}};
     }
+    FakeHid hid;
     PsPad pad;
-    PsReader reader{.calls = {fake_enumerate, fake_open, fake_read, fake_close}};
+    PsReader reader{.system = hid};
     Instant t0 = Clock::now();
 };
 
 TEST_F(PsReading, FirstControllerPressReleaseAndAFailedReadAsUnplugging) {
-    hid.reports = {usb_report(0x20), usb_report(0x00)};
-    EXPECT_FALSE(take_ps_pad(pad, t0).connected);  // a page asks
+    hid.reports = {usb_report(0x20), {}, usb_report(0x00)};  // a zero-byte read is no unplug
+    EXPECT_FALSE(take_ps_pad(pad, t0).connected);            // a page asks
     EXPECT_EQ(ps_reader_step(reader, pad, t0), PsStep::Reading);
-    EXPECT_EQ(take_ps_pad(pad, t0 + 20ms).buttons, 0x1000);  // Cross: A
+    EXPECT_EQ(take_ps_pad(pad, t0 + 20ms).buttons, BUTTON_A);  // Cross
     ps_reader_step(reader, pad, t0 + 20ms);
+    EXPECT_TRUE(take_ps_pad(pad, t0 + 30ms).connected);
+    ps_reader_step(reader, pad, t0 + 30ms);
     InputSample released = take_ps_pad(pad, t0 + 40ms);
     EXPECT_TRUE(released.connected);
     EXPECT_EQ(released.buttons, 0);
@@ -71,23 +85,65 @@ TEST_F(PsReading, FirstControllerPressReleaseAndAFailedReadAsUnplugging) {
     EXPECT_EQ(hid.open_now, 0);
     hid.unplugged = false;
     hid.present.erase(hid.present.begin() + 1);
+    hid.reports = {usb_report(0x00)};
     ps_reader_step(reader, pad, t0 + 2s);
     EXPECT_TRUE(take_ps_pad(pad, t0 + 2s).connected);
     EXPECT_EQ(hid.opened.back(), u"dualsense");
 }
 
-TEST_F(PsReading, UnaskedItReadsNothingAndKeepsOnlyWhetherAControllerIsThere) {
+TEST_F(PsReading, UnaskedItReadsNothingAndKeepsOnlyWhetherAControllerIsThereByItsIds) {
     EXPECT_EQ(ps_reader_step(reader, pad, t0), PsStep::Idle);  // at start-up, before any page
-    EXPECT_EQ(hid.reads, 0);
-    EXPECT_EQ(hid.open_now, 0);
+    EXPECT_TRUE(hid.opened.empty());
     hid.reports = {usb_report(0x20)};
     take_ps_pad(pad, t0 + 1s);
     ps_reader_step(reader, pad, t0 + 1s);
     EXPECT_EQ(ps_reader_step(reader, pad, t0 + 3001ms), PsStep::Idle);
     EXPECT_EQ(hid.open_now, 0);
+    EXPECT_EQ(hid.opened.size(), 1u);
     InputSample kept = take_ps_pad(pad, t0 + 10s);
     EXPECT_TRUE(kept.connected);
     EXPECT_EQ(kept.buttons, 0);  // long released, maybe
+}
+
+TEST_F(PsReading, AnAdapterIsConnectedOnlyOnceItsReportSaysSo) {
+    hid.present = {{u"adapter", 0x054C, 0x0BA0}};
+    ps_reader_step(reader, pad, t0);
+    EXPECT_FALSE(take_ps_pad(pad, t0).connected);
+    ps_reader_step(reader, pad, t0);  // opened; the read times out
+    EXPECT_FALSE(take_ps_pad(pad, t0 + 20ms).connected);
+    hid.reports = {usb_report(0x00, 0x04), usb_report(0x00)};
+    ps_reader_step(reader, pad, t0 + 20ms);
+    EXPECT_FALSE(take_ps_pad(pad, t0 + 40ms).connected);  // no controller behind it
+    ps_reader_step(reader, pad, t0 + 40ms);
+    EXPECT_TRUE(take_ps_pad(pad, t0 + 60ms).connected);
+}
+
+// The page's clock says the reader is still awake; the reader's clock said
+// it was idle and it went to sleep. The ask must wake it all the same.
+TEST_F(PsReading, AnAskAtTheEdgeOfTheIdleDelayWakesTheSleepingReader) {
+    static std::atomic<Instant> reader_now;
+    reader_now = t0;
+    take_ps_pad(pad, t0);
+    std::thread thread([&] { ps_reader_loop(pad, hid, [] { return reader_now.load(); }); });
+    auto until = [](auto condition) {
+        for (auto end = Clock::now() + 5s; !condition() && Clock::now() < end;) std::this_thread::sleep_for(1ms);
+        return condition();
+    };
+    EXPECT_TRUE(until([&] { return hid.open_now == 1; }));
+    reader_now = t0 + PS_IDLE_AFTER + 1ms;
+    EXPECT_TRUE(until([&] {
+        std::lock_guard lock(pad.lock);
+        return pad.asleep;
+    }));
+    take_ps_pad(pad, t0 + PS_IDLE_AFTER - 1ms);
+    {
+        std::lock_guard lock(hid.lock);
+        hid.reports = {usb_report(0x20)};
+    }
+    EXPECT_TRUE(until([&] { return take_ps_pad(pad, t0 + PS_IDLE_AFTER).buttons == BUTTON_A; })) << "reader never woke";
+    stop_ps_reader(pad);
+    thread.join();
+    EXPECT_EQ(hid.open_now, 0);
 }
 
 }  // namespace

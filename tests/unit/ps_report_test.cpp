@@ -1,4 +1,5 @@
-#include "win/ps_report.h"
+#include "input/ps_report.h"
+#include "server/binding.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,11 @@ std::vector<std::uint8_t> report(const ReportKind& kind, std::uint8_t face, std:
     bytes[0] = kind.id;
     bytes[kind.buttons_at] = face;
     bytes[kind.buttons_at + 1] = next;
+    if (kind.id != 0x01) {  // the extended Bluetooth reports are signed
+        const std::uint8_t header = 0xA1;
+        std::uint32_t crc = crc32(std::span(bytes).first(74), crc32({&header, 1}));
+        for (int i = 0; i < 4; ++i) bytes[74 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+    }
     return bytes;
 }
 
@@ -29,7 +35,7 @@ TEST(PsReport, EachKindGivesTheSixButtonsInTheirXInputPlaces) {
         {"DualShock 4, USB", PsModel::DualShock4, 64, 0x01, 5},
         {"DualShock 4, Bluetooth simple", PsModel::DualShock4, 10, 0x01, 5},
         {"DualShock 4, Bluetooth simple, padded", PsModel::DualShock4, 547, 0x01, 5},
-        {"DualShock 4, Bluetooth extended", PsModel::DualShock4, 78, 0x11, 7},
+        {"DualShock 4, Bluetooth extended", PsModel::DualShock4, 547, 0x11, 7},
         {"DualSense, USB", PsModel::DualSense, 64, 0x01, 8},
         {"DualSense, Bluetooth simple", PsModel::DualSense, 78, 0x01, 5},
         {"DualSense, Bluetooth extended", PsModel::DualSense, 78, 0x31, 9},
@@ -38,14 +44,14 @@ TEST(PsReport, EachKindGivesTheSixButtonsInTheirXInputPlaces) {
         std::uint8_t face, next;
         std::uint16_t buttons;
     } presses[] = {
-        {0x20, 0x00, 0x1000},  // Cross: A
-        {0x40, 0x00, 0x2000},  // Circle: B
-        {0x10, 0x00, 0x4000},  // Square: X
-        {0x80, 0x00, 0x8000},  // Triangle: Y
-        {0x00, 0x01, 0x0100},  // L1
-        {0x00, 0x02, 0x0200},  // R1
-        {0x0F, 0xFC, 0x0000},  // the d-pad and every other button: none of ours
-        {0xFF, 0xFF, 0xF300},
+        {0x20, 0x00, BUTTON_A},               // Cross
+        {0x40, 0x00, BUTTON_B},               // Circle
+        {0x10, 0x00, BUTTON_X},               // Square
+        {0x80, 0x00, BUTTON_Y},               // Triangle
+        {0x00, 0x01, BUTTON_LEFT_SHOULDER},   // L1
+        {0x00, 0x02, BUTTON_RIGHT_SHOULDER},  // R1
+        {0x0F, 0xFC, 0x0000},                 // the d-pad and every other button: none of ours
+        {0xFF, 0xFF, BUTTON_A | BUTTON_B | BUTTON_X | BUTTON_Y | BUTTON_LEFT_SHOULDER | BUTTON_RIGHT_SHOULDER},
     };
     for (const ReportKind& kind : kinds) {
         for (const auto& press : presses) {
@@ -58,7 +64,12 @@ TEST(PsReport, EachKindGivesTheSixButtonsInTheirXInputPlaces) {
     }
 }
 
-TEST(PsReport, ShortForeignAndOtherModelsReportsAreIgnored) {
+TEST(PsReport, ShortForeignOtherModelsAndCorruptedReportsAreIgnored) {
+    const std::uint8_t check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    EXPECT_EQ(crc32(check), 0xCBF43926u);  // the CRC-32's published check value
+    std::vector<std::uint8_t> corrupted = report({"", PsModel::DualSense, 78, 0x31, 9}, 0x20, 0);
+    corrupted[20] ^= 0x01;
+    EXPECT_FALSE(parse_ps_report(PsModel::DualSense, corrupted));
     const std::vector<std::uint8_t> empty;
     const std::vector<std::uint8_t> simple_short = {0x01, 0x80, 0x80, 0x80, 0x80, 0x20};
     const std::vector<std::uint8_t> extended_short(8, 0x11);
@@ -73,9 +84,11 @@ TEST(PsReport, ShortForeignAndOtherModelsReportsAreIgnored) {
 }
 
 TEST(PsReport, WirelessAdapterWithoutAControllerIsNotConnected) {
-    std::vector<std::uint8_t> bytes = report({"adapter", PsModel::DualShock4, 64, 0x01, 5}, 0x20, 0);
-    bytes[31] = 0x04;
-    EXPECT_FALSE(parse_ps_report(PsModel::DualShock4, bytes)->connected);
+    for (std::size_t size : {64, 65, 547}) {  // Windows pads to the device's longest report
+        std::vector<std::uint8_t> bytes = report({"adapter", PsModel::DualShock4, size, 0x01, 5}, 0x20, 0);
+        bytes[31] = 0x04;
+        EXPECT_FALSE(parse_ps_report(PsModel::DualShock4, bytes)->connected) << size;
+    }
     EXPECT_EQ(ps_model(0x054C, 0x0BA0), PsModel::DualShock4);
     EXPECT_EQ(ps_model(0x054C, 0x0DF2), PsModel::DualSense);
     EXPECT_FALSE(ps_model(0x045E, 0x09CC));

@@ -1,6 +1,6 @@
+#include "input/game_window.h"
 #include "platform/platform.h"
 #include "platform/text.h"
-#include "win/game_window.h"
 #include "win/scheme.h"
 #include "win/timer_policy.h"
 #include "win/tooltip.h"
@@ -52,8 +52,9 @@ TEST(SchemeRegistration, ValuesForAPathWithSpacesNonAsciiAndAnUnpairedSurrogate)
 
 TEST(Uninstall, CommandLineNamesBothPathsOnlyThroughTheirVariables) {
     EXPECT_EQ(uninstall_command_line(),
-              "\"cmd.exe\" /d /v:off /s /c \"\"%VANTREL_PING_PATH%\" -n 3 127.0.0.1 >nul & del /f /q "
-              "\"%VANTREL_REMOVE_PATH%\"\"");
+              "\"cmd.exe\" /d /v:off /s /c \"\"%VANTREL_PING_PATH%\" -n 3 127.0.0.1 >nul & "
+              "for /l %i in (1,1,30) do (if exist \"%VANTREL_REMOVE_PATH%\" (del /f /q \"%VANTREL_REMOVE_PATH%\" "
+              ">nul 2>&1 & if exist \"%VANTREL_REMOVE_PATH%\" \"%VANTREL_PING_PATH%\" -n 2 127.0.0.1 >nul))\"");
 }
 
 TEST(GameWindow, ClassOrTitleAfterLeadingWhiteSpace) {

@@ -1,5 +1,5 @@
 // Runs where wchar_t is UTF-16: the Windows build, under Wine.
-#include "win/wide.h"
+#include "platform/wide.h"
 
 #include <gtest/gtest.h>
 

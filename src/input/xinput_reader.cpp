@@ -1,4 +1,4 @@
-#include "win/pad_reader.h"
+#include "input/xinput_reader.h"
 
 namespace vantrel {
 
@@ -12,7 +12,7 @@ std::optional<std::uint16_t> ask_slot(GetStateFn get_state, std::uint32_t slot) 
 
 }  // namespace
 
-InputSample read_xinput(PadReader& reader, Instant now) {
+InputSample read_xinput(XInputReader& reader, Instant now) {
     std::lock_guard lock(reader.lock);
     if (reader.active_pad) {
         if (auto buttons = ask_slot(reader.get_state, *reader.active_pad)) return {true, *buttons};
@@ -27,11 +27,6 @@ InputSample read_xinput(PadReader& reader, Instant now) {
         }
     }
     return {};
-}
-
-InputSample read_any_pad(PadReader& xinput, PsPad& playstation, Instant now) {
-    InputSample sample = read_xinput(xinput, now);
-    return sample.connected ? sample : take_ps_pad(playstation, now);
 }
 
 }  // namespace vantrel

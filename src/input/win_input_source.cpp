@@ -1,7 +1,8 @@
-#include "win/win_input_source.h"
+#include "input/win_input_source.h"
 
-#include "win/game_window.h"
-#include "win/wide.h"
+#include "input/game_window.h"
+#include "input/system_library.h"
+#include "platform/wide.h"
 
 #include <windows.h>
 
@@ -24,19 +25,14 @@ std::string window_text(HWND window, int(WINAPI* query)(HWND, LPWSTR, int)) {
 }  // namespace
 
 GetStateFn find_controller_entry() {
+    GetStateFn entry = nullptr;
     for (const wchar_t* name : XINPUT_LIBRARIES) {
-        // From the system folder only: the standard search looks beside the
-        // program first, where any download can leave a library of that name.
-        // A library without the entry stays loaded; none is ever released.
-        if (HMODULE library = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-            if (FARPROC entry = GetProcAddress(library, "XInputGetState"))
-                return reinterpret_cast<GetStateFn>(reinterpret_cast<void*>(entry));
-        }
+        if (find_entry(load_system_library(name), "XInputGetState", entry)) break;
     }
-    return nullptr;
+    return entry;
 }
 
-InputSample WinInputSource::read_pad() { return read_any_pad(pad_, *playstation_, Clock::now()); }
+InputSample WinInputSource::read_pad() { return read_any_pad(xinput_, *playstation_, Clock::now()); }
 
 bool WinInputSource::key_down(std::uint32_t key_code) {
     return (static_cast<std::uint16_t>(GetAsyncKeyState(static_cast<int>(key_code))) & 0x8000) != 0;

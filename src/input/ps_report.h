@@ -11,6 +11,8 @@
 namespace vantrel {
 
 inline constexpr std::uint16_t SONY_VENDOR = 0x054C;
+// Its ids say nothing of whether a controller is paired with it.
+inline constexpr std::uint16_t DS4_WIRELESS_ADAPTER = 0x0BA0;
 
 enum class PsModel { DualShock4, DualSense };
 
@@ -23,8 +25,12 @@ struct PsState {
 };
 
 // One input report, its id first, as the device delivered it (Windows pads
-// every report to the device's longest). None for a report of another kind
-// or too short to hold the buttons; never reads past the end.
+// every report to the device's longest). None for a report of another kind,
+// too short to hold the buttons, or an extended Bluetooth report whose CRC
+// fails; never reads past the end.
 std::optional<PsState> parse_ps_report(PsModel model, std::span<const std::uint8_t> report);
+
+// The CRC-32 of zlib and Ethernet; `crc` is the result for the bytes before.
+std::uint32_t crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
 
 }  // namespace vantrel

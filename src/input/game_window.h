@@ -1,3 +1,4 @@
+// Whether the window in front is the game.
 #pragma once
 
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "win/game_window.h"
+#include "input/game_window.h"
 
 #include "platform/text.h"
 

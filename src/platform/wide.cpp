@@ -1,4 +1,4 @@
-#include "win/wide.h"
+#include "platform/wide.h"
 
 #include "platform/text.h"
 
@@ -13,6 +13,10 @@ std::string from_wide(std::wstring_view units) { return from_utf16(as_utf16(unit
 
 std::u16string_view as_utf16(std::wstring_view units) {
     return {reinterpret_cast<const char16_t*>(units.data()), units.size()};
+}
+
+std::wstring_view as_wide(std::u16string_view units) {
+    return {reinterpret_cast<const wchar_t*>(units.data()), units.size()};
 }
 
 std::optional<std::wstring> read_system_text(const std::function<std::size_t(wchar_t*, std::size_t)>& fill) {

@@ -1,4 +1,4 @@
-#include "win/pad_reader.h"
+#include "input/win_input_source.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ protected:
         fake = {};
         reader.get_state = fake_get_state;
     }
-    PadReader reader;
+    XInputReader reader;
     Instant t0 = Clock::now();
 };
 

@@ -17,8 +17,9 @@ std::wstring to_wide(std::string_view text);
 // The system's units to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string from_wide(std::wstring_view units);
 
-// The system's units seen as UTF-16, without a copy.
+// The system's units seen as UTF-16, and back, without a copy.
 std::u16string_view as_utf16(std::wstring_view units);
+std::wstring_view as_wide(std::u16string_view units);
 
 // A whole text from a system call that cuts it to the buffer: `fill(buffer,
 // capacity)` returns the units written, capacity or more when it cut the

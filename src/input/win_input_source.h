@@ -1,27 +1,36 @@
+// The poll loop's view of this PC: controllers, keyboard, the window in front.
 #pragma once
 
-#include "win/pad_reader.h"
+#include "input/ps_reader.h"
+#include "input/xinput_reader.h"
 #include "server/input_source.h"
-
-namespace vantrel {
 
 #include <memory>
 
+namespace vantrel {
+
 // The first XInputGetState found in the controller libraries, or none.
 GetStateFn find_controller_entry();
+
+// While an XInput controller answers it is the one reported; otherwise the
+// PlayStation controller's latest state.
+inline InputSample read_any_pad(XInputReader& xinput, PsPad& playstation, Instant now) {
+    InputSample sample = read_xinput(xinput, now);
+    return sample.connected ? sample : take_ps_pad(playstation, now);
+}
 
 class WinInputSource final : public InputSource {
 public:
     // `playstation` is fed by the PlayStation reader thread, if one runs.
     WinInputSource(GetStateFn get_state, std::shared_ptr<PsPad> playstation) : playstation_(std::move(playstation)) {
-        pad_.get_state = get_state;
+        xinput_.get_state = get_state;
     }
     InputSample read_pad() override;
     bool key_down(std::uint32_t key_code) override;
     bool game_focused() override;
 
 private:
-    PadReader pad_;
+    XInputReader xinput_;
     std::shared_ptr<PsPad> playstation_;
 };
 

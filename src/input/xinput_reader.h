@@ -1,9 +1,8 @@
-// Which controller slot to read, and how often to look for one.
+// XInput controllers: which slot to read, and how often to look for one.
 #pragma once
 
 #include "platform/platform.h"
 #include "server/input_source.h"
-#include "win/ps_reader.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,7 +27,7 @@ static_assert(sizeof(XInputState) == 16);
 // XInputGetState: 0 when a controller answers in that slot.
 using GetStateFn = std::uint32_t (*)(std::uint32_t slot, XInputState* state);
 
-struct PadReader {
+struct XInputReader {
     std::mutex lock;
     std::optional<std::uint32_t> active_pad;
     std::optional<Instant> last_scan;
@@ -37,10 +36,6 @@ struct PadReader {
 
 // Asks the slot in use; when it is silent, scans all four slots at most once
 // per PAD_RESCAN_INTERVAL.
-InputSample read_xinput(PadReader& reader, Instant now);
-
-// While an XInput controller answers it is the one reported; otherwise the
-// PlayStation controller's latest state.
-InputSample read_any_pad(PadReader& xinput, PsPad& playstation, Instant now);
+InputSample read_xinput(XInputReader& reader, Instant now);
 
 }  // namespace vantrel

@@ -1,0 +1,14 @@
+// The Windows side of the HID seam.
+#pragma once
+
+#include "input/ps_reader.h"
+
+#include <memory>
+
+namespace vantrel {
+
+// The system's HID devices, through libraries from the system folder only;
+// none when a library or an entry is missing.
+std::unique_ptr<HidSystem> find_hid_system();
+
+}  // namespace vantrel
