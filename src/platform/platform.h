@@ -69,11 +69,12 @@ inline std::ptrdiff_t recv_before(const Socket& socket, char* buffer, std::size_
 }
 
 // Waits until the connection ends: the peer closes or resets it, or sends
-// anything (read and thrown away, so the close that follows is orderly);
-// then true. Between slices it asks `still_wanted`, and returns false as
-// soon as that says no. (A blocking recv with a time-out would not do: on
-// Windows one that times out leaves the connection in an undefined state.)
-bool wait_for_end(const Socket& socket, std::chrono::milliseconds slice, const std::function<bool()>& still_wanted);
+// anything (read and thrown away, so the close that follows is orderly).
+// Between slices it asks `still_wanted`, and returns as soon as that says
+// no. It closes `socket`, a handle of its own, on every way out. (A blocking
+// recv with a time-out would not do: on Windows one that times out leaves
+// the connection in an undefined state.)
+void wait_for_end(Socket socket, std::chrono::milliseconds slice, const std::function<bool()>& still_wanted);
 std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size);
 
 // A second handle to the same connection.

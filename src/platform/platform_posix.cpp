@@ -94,14 +94,13 @@ std::ptrdiff_t recv_some(const Socket& socket, char* buffer, std::size_t size) {
     return ::recv(fd(socket), buffer, size, 0);
 }
 
-bool wait_for_end(const Socket& socket, std::chrono::milliseconds slice, const std::function<bool()>& still_wanted) {
+void wait_for_end(Socket socket, std::chrono::milliseconds slice, const std::function<bool()>& still_wanted) {
     pollfd watched{.fd = fd(socket), .events = POLLIN, .revents = 0};
     while (::poll(&watched, 1, static_cast<int>(slice.count())) == 0) {
-        if (!still_wanted()) return false;
+        if (!still_wanted()) return;
     }
     char discard[1024];
     ::recv(fd(socket), discard, sizeof discard, MSG_DONTWAIT);
-    return true;
 }
 
 std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size) {

@@ -23,7 +23,7 @@ void subscribe(Socket socket, HubState& hub, std::string_view origin, std::strin
     // shutdown of a dropped subscriber wakes this handle (its FIN waits for
     // data the stalled peer never acknowledges), so the watch also ends once
     // the record has left the list.
-    wait_for_end(*watcher, WATCH_SLICE, [&] { return is_subscribed(hub, id); });
+    wait_for_end(std::move(*watcher), WATCH_SLICE, [&] { return is_subscribed(hub, id); });
 
     remove_subscriber(hub, id);
     stamp_last_seen(hub, Clock::now());

@@ -10,5 +10,6 @@ namespace vantrel {
 using RegistryKey = Owned<HKEY, RegCloseKey>;
 using PopupMenu = Owned<HMENU, DestroyMenu>;
 using KernelHandle = Owned<HANDLE, CloseHandle>;
+using IconImage = Owned<HICON, DestroyIcon>;
 
 }  // namespace vantrel

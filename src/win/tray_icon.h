@@ -7,11 +7,13 @@ namespace vantrel {
 
 inline constexpr UINT TRAY_CALLBACK_MESSAGE = WM_APP + 1;
 inline constexpr UINT TRAY_ICON_ID = 1;
+inline constexpr int ICON_RESOURCE = 1;
 
 // NIM_ADD, NIM_MODIFY or NIM_DELETE with the tooltip for `connected`.
 BOOL set_tray_icon(HWND window, DWORD operation, bool connected);
 
-// Adds the icon; true once the shell has it. A busy shell (at logon) can
+// Adds the icon, its image made at the current small-icon size; true once
+// the shell has it. A busy shell (at logon) can
 // refuse with a time-out and still add it later, so a refused add is followed
 // by a modify, which succeeds exactly when the icon exists.
 bool add_tray_icon(HWND window, bool connected);

@@ -4,7 +4,7 @@ namespace vantrel {
 
 std::shared_ptr<HubState> HUB;
 std::optional<Instant> START_INSTANT;
-HICON APP_ICON = nullptr;
+IconImage APP_ICON;
 std::uint64_t LAST_SUBSCRIBER_COUNT = 0;
 bool TRAY_ICON_SHOWN = false;
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "server/hub.h"
+#include "win/handles.h"
 
 #include <windows.h>
 
@@ -16,8 +17,8 @@ namespace vantrel {
 
 extern std::shared_ptr<HubState> HUB;
 extern std::optional<Instant> START_INSTANT;  // set after a direct start only
-extern HICON APP_ICON;
-extern std::uint64_t LAST_SUBSCRIBER_COUNT;  // as the tooltip shows it
-extern bool TRAY_ICON_SHOWN;                 // the shell has our icon; until then the timer adds it
+extern IconImage APP_ICON;                    // at the size of the last add
+extern std::uint64_t LAST_SUBSCRIBER_COUNT;   // as the tooltip shows it
+extern bool TRAY_ICON_SHOWN;                  // the shell has our icon; until then the timer adds it
 
 }  // namespace vantrel

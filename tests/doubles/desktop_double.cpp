@@ -174,6 +174,20 @@ int pad_pipe() {
     return 0;
 }
 
+// Holds a file open without delete sharing, as a program still running from
+// it or a scanner would, until standard input ends.
+int hold(const wchar_t* path) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    char line[64];
+    while (std::fgets(line, sizeof line, stdin)) {
+    }
+    CloseHandle(file);
+    return 0;
+}
+
 // The popup menu's window (its class is the system's "#32768"), visible.
 bool wait_for_menu() {
     for (DWORD waited = 0; waited < 10000; waited += 20) {
@@ -191,6 +205,7 @@ HWND program_window() { return FindWindowW(L"Vantrel", nullptr); }
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wstring(argv[1]) == L"game") return game(argv[2], argv[3]);
     if (argc == 2 && std::wstring(argv[1]) == L"pad-pipe") return pad_pipe();
+    if (argc == 3 && std::wstring(argv[1]) == L"hold") return hold(argv[2]);
     if ((argc == 3 || (argc == 4 && std::wstring(argv[3]) == L"busy")) && std::wstring(argv[1]) == L"fake-shell")
         return fake_shell(std::wcstoul(argv[2], nullptr, 0), argc == 4);
     HWND window = program_window();
