@@ -9,7 +9,7 @@ windows_build=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 m
 signing=(osslsigncode openssl)
 run_packages=("${windows_build[@]}" wine wine64 xvfb xauth curl)
 release_packages=("${windows_build[@]}" "${signing[@]}")
-test_packages=("${run_packages[@]}" "${signing[@]}" g++ clang googletest libgtest-dev python3 chromium nodejs)
+test_packages=("${run_packages[@]}" "${signing[@]}" g++ clang googletest libgtest-dev python3 chromium firefox-esr nodejs)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
@@ -31,7 +31,8 @@ if [ ${#missing[@]} -ne 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# The browser test drives Debian's Chromium with playwright-core (no browser download).
-if [ -z "${1:-}" ] && [ ! -d tests/browser/node_modules/playwright-core ]; then
-  (cd tests/browser && npm ci --no-audit --no-fund)
+# The browser test drives Debian's Chromium with playwright-core and Debian's
+# Firefox with puppeteer-core; neither downloads a browser.
+if [ -z "${1:-}" ] && [ ! -d tests/browser/node_modules/puppeteer-core ]; then
+  (cd tests/browser && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund)
 fi
