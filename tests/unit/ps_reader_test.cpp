@@ -17,7 +17,6 @@ struct FakeHid final : HidSystem {
         explicit Device(FakeHid& hid) : hid(hid) { ++hid.open_now; }
         ~Device() override { --hid.open_now; }
         HidRead read(std::vector<std::uint8_t>& report, std::chrono::milliseconds) override {
-            ++hid.reads;
             if (hid.unplugged) return HidRead::Failed;
             if (hid.reports.empty()) {
                 std::this_thread::sleep_for(1ms);  // a real read waits for its slice
@@ -40,7 +39,6 @@ struct FakeHid final : HidSystem {
     std::atomic<int> open_now = 0;                   // watched while the reader runs on a thread
     std::vector<std::vector<std::uint8_t>> reports;  // the next reads; none left: a time-out
     bool unplugged = false;
-    int reads = 0;
 };
 
 std::vector<std::uint8_t> usb_report(std::uint8_t face_buttons) {
