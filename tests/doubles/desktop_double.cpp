@@ -175,16 +175,14 @@ int pad_pipe() {
 }
 
 // Holds a file open without delete sharing, as a program still running from
-// it or a scanner would, until standard input ends.
+// it or a scanner would, until standard input ends (the exit lets it go).
 int hold(const wchar_t* path) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 1;
+    if (CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE)
+        return 1;
     std::printf("held\n");
     std::fflush(stdout);
-    char line[64];
-    while (std::fgets(line, sizeof line, stdin)) {
+    while (std::getchar() != EOF) {
     }
-    CloseHandle(file);
     return 0;
 }
 
