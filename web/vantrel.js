@@ -29,7 +29,7 @@ export function connect(binding, handlers = {}, options = {}) {
   let retryMs = RETRY_MS;
   let launchedAt = null; // while the launch wait runs
   let notInstalled = false; // the launch wait ran out with no answer
-  let stream = null; // { abort } of the stream being opened or read
+  let stream = null; // the AbortController of the latest attempt; an older one is stale
   let timer = null;
   let closed = false;
 
@@ -110,7 +110,7 @@ export function connect(binding, handlers = {}, options = {}) {
 
   // Why the stream could not be opened: a no-cors request gets an (opaque)
   // answer only when Vantrel runs, so then it refused this page's origin.
-  async function failed() {
+  async function failed(mine) {
     let answered = false;
     try {
       await fetch(HELPER + "/", { mode: "no-cors", cache: "no-store" });
@@ -118,7 +118,7 @@ export function connect(binding, handlers = {}, options = {}) {
     } catch {
       // Not running, or the browser blocked local network access.
     }
-    if (closed) return;
+    if (closed || stream !== mine) return;
     if (answered) {
       setStatus("refused");
       schedule(REFUSED_RETRY_MS);
@@ -136,13 +136,13 @@ export function connect(binding, handlers = {}, options = {}) {
     clearTimeout(timer);
     if (closed) return;
     if (status === null) setStatus("connecting");
-    const abort = new AbortController();
-    const mine = { abort: () => abort.abort() };
+    stream?.abort();
+    const mine = new AbortController();
     stream = mine;
     let silence = null;
     const alive = () => {
       clearTimeout(silence);
-      silence = setTimeout(() => abort.abort(), SILENCE_LIMIT_MS);
+      silence = setTimeout(() => mine.abort(), SILENCE_LIMIT_MS);
     };
     const query = new URLSearchParams({
       button: String(current.button ?? 2),
@@ -152,7 +152,7 @@ export function connect(binding, handlers = {}, options = {}) {
     let reached = false;
     try {
       alive();
-      const response = await fetch(`${HELPER}/events?${query}`, { cache: "no-store", signal: abort.signal });
+      const response = await fetch(`${HELPER}/events?${query}`, { cache: "no-store", signal: mine.signal });
       if (!response.ok || !response.body) throw new Error(`status ${response.status}`);
       reached = true;
       const reader = response.body.pipeThrough(new TextDecoderStream()).getReader();
@@ -170,14 +170,13 @@ export function connect(binding, handlers = {}, options = {}) {
       clearTimeout(silence);
     }
     if (stream !== mine || closed) return; // replaced by a rebind, or closed
-    stream = null;
     if (reached) {
       // Ended after it opened (Vantrel quit, dropped us, or went silent):
       // reconnect as the stream asked, with a new hello.
       setStatus("connecting");
       schedule(retryMs);
     } else {
-      await failed();
+      await failed(mine);
     }
   }
 
@@ -195,9 +194,6 @@ export function connect(binding, handlers = {}, options = {}) {
     },
     rebind(binding) {
       current = binding;
-      if (closed) return;
-      stream?.abort();
-      stream = null;
       open();
     },
     launched() {
@@ -210,7 +206,6 @@ export function connect(binding, handlers = {}, options = {}) {
       closed = true;
       clearTimeout(timer);
       stream?.abort();
-      stream = null;
       setStatus("closed");
     },
   };
