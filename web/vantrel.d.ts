@@ -1,26 +1,52 @@
 // Types of vantrel.js, for editors and TypeScript pages.
 
-/** What the stream watches; each member falls back to Vantrel's default. */
+/**
+ * What the stream watches. A member left out is not sent, and Vantrel uses
+ * its own default; a value Vantrel cannot read counts as left out.
+ */
 export interface Binding {
-  /** 0 A/Cross, 1 B/Circle, 2 X/Square (default), 3 Y/Triangle, 4 LB/L1, 5 RB/R1. */
-  button?: 0 | 1 | 2 | 3 | 4 | 5;
-  /** One letter (either case) or digit; default "e". */
+  /** A whole number: 0 A/Cross, 1 B/Circle, 2 X/Square (Vantrel's default), 3 Y/Triangle, 4 LB/L1, 5 RB/R1. */
+  button?: number;
+  /** One letter (either case) or digit; Vantrel's default "e". */
   key?: string;
-  /** Milliseconds a press must last for a chest, 50 to 10000; default 400. */
+  /** A whole number of milliseconds a press must last for a chest, 50 to 10000 (clamped); Vantrel's default 400. */
   hold?: number;
 }
 
 /**
+ * What the player should be told. After each, what brings the page back.
  * - `connecting`: the first attempt, or a reconnect after the stream ended.
  * - `connected`: a hello of this major version arrived.
- * - `not-running`: nothing answers: Vantrel is not running, or the browser
- *   blocked local network access. Offer the launch link and the permission hint.
- * - `not-installed`: nothing answered for 15 s after `launched()`. Retries go on quietly.
- * - `refused`: Vantrel runs but does not accept this page's origin.
+ * - `asking`: the browser is asking the player whether this site may reach
+ *   apps on this device; the request waits for the answer. Point at the
+ *   browser's prompt and say to allow it.
+ * - `blocked`: the browser refuses this site access to apps on this device
+ *   (the player once chose Block). Installing or starting Vantrel changes
+ *   nothing. Chrome and Edge: "View site information" left of the address,
+ *   then switch on "Apps on device"; the page reconnects by itself. Firefox:
+ *   "View site information", then the × beside "Access this device"
+ *   (Blocked), then reload.
+ * - `not-running`: nothing answers. Offer the launch link.
+ * - `launching`: after `launched()`, waiting for Vantrel to answer; tries
+ *   every 0.4 s for 15 s.
+ * - `not-installed`: nothing answered for 15 s after `launched()`. Offer the
+ *   download; retries go on quietly every 2 s.
+ * - `refused`: Vantrel runs but does not accept this page's origin, a
+ *   deployment mistake; asks again every 30 s.
  * - `incompatible`: Vantrel speaks another major version; the client has stopped.
  * - `closed`: after `close()`.
  */
-export type Status = "connecting" | "connected" | "not-running" | "not-installed" | "refused" | "incompatible" | "closed";
+export type Status =
+  | "connecting"
+  | "connected"
+  | "asking"
+  | "blocked"
+  | "not-running"
+  | "launching"
+  | "not-installed"
+  | "refused"
+  | "incompatible"
+  | "closed";
 
 export type Source = "pad" | "key";
 
@@ -43,9 +69,10 @@ export interface Chest {
   source: Source;
 }
 
+/** Called only after `connect()` has returned; an exception thrown by one is reported, and the stream goes on. */
 export interface Handlers {
   onStatus?(status: Status): void;
-  /** Each new stream's hello: the program's version, "major.minor.patch". */
+  /** Each new stream's hello, "major.minor.patch"; for another major, after `onStatus("incompatible")`. */
   onHello?(version: string): void;
   /** Whether a controller is connected; kept across rebinds and reconnects. */
   onController?(connected: boolean): void;
@@ -57,6 +84,10 @@ export interface Handlers {
 export interface Options {
   /** How long after `launched()` the client waits before `not-installed`; 15000 ms. */
   launchWaitMs?: number;
+  /** Where Vantrel listens; `HELPER`. For tests against a stand-in. */
+  helper?: string;
+  /** A stream silent this long is taken for dead and opened again; 35000 ms. */
+  silenceLimitMs?: number;
 }
 
 export interface Connection {
@@ -65,11 +96,24 @@ export interface Connection {
   readonly version: string | null;
   /** null until Vantrel has said; then the last known state. */
   readonly controller: boolean | null;
-  /** A new stream with another binding, at once; the controller state is kept. */
+  /**
+   * A new stream at once; the controller state is kept. Members left out
+   * keep their earlier values; one set to `undefined` goes back to Vantrel's default.
+   */
   rebind(binding: Binding): void;
-  /** Call when the user followed the launch link: retries every 1.5 s, then `not-installed`. */
+  /** Call when the player followed the launch link: `launching`, then `not-installed` after 15 s. */
   launched(): void;
   close(): void;
+}
+
+/** One step of the stream reader; `state` is the last step's (null at first). */
+export function readEvents(
+  state: ReaderState | null,
+  text: string,
+): { events: string[]; retry: number | null; state: ReaderState };
+export interface ReaderState {
+  readonly rest: string;
+  readonly data: string | null;
 }
 
 export const HELPER: "http://127.0.0.1:47321";
