@@ -6,7 +6,10 @@ const LOG_LIMIT = 200;
 const STATUS_TEXT = {
   connecting: "connecting",
   connected: "connected",
+  asking: "waiting for your browser",
+  blocked: "blocked by your browser",
   "not-running": "not reachable",
+  launching: "starting Vantrel…",
   "not-installed": "not installed",
   refused: "origin not allowed",
   incompatible: "incompatible version",
@@ -37,8 +40,7 @@ const vantrel = connect(
   {
     onStatus(status) {
       const online = status === "connected";
-      // The launch link and the permission hint help only when nothing answers.
-      document.body.classList.toggle("launchable", status === "not-running" || status === "not-installed");
+      document.body.dataset.status = status; // shows that status's hint
       $("status").textContent = STATUS_TEXT[status];
       $("status").className = "pill " + (online ? "online" : "offline");
     },
