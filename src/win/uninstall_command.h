@@ -14,9 +14,9 @@ namespace vantrel {
 
 inline constexpr std::string_view COMMAND_INTERPRETER = "cmd.exe";
 inline constexpr std::string_view PAUSE_PROGRAM = "ping.exe";
-// The child reads both paths from these variables, expanded once: written
-// into the command line, even inside quotes, a folder named like %OS% would
-// be expanded too, and del would miss the program or hit another file.
+// The child reads both paths from these variables, when each command runs:
+// written into the command line, even inside quotes, a folder named like %OS%
+// would be expanded too, and del would miss the program or hit another file.
 inline constexpr std::string_view PAUSE_PATH_VARIABLE = "VANTREL_PING_PATH";
 inline constexpr std::string_view REMOVE_PATH_VARIABLE = "VANTREL_REMOVE_PATH";
 inline constexpr int REMOVE_ATTEMPTS = 30;

@@ -58,9 +58,10 @@ class AutoOpenAndIdle(VantrelTest):
 
 
 class Uninstall(VantrelTest):
-    # Characters cmd.exe reads specially. "%OS%" is left out: Wine's cmd, unlike
+    # Characters cmd.exe reads specially, and a "%i", which a FOR loop's
+    # variable would take for itself. "%OS%" is left out: Wine's cmd, unlike
     # Windows', expands variables again inside a variable's value.
-    program_folder = "Tools !x! & ^ \u00e9"
+    program_folder = "Tools !x! & ^ \u00e9 50%icons"
 
     def test_uninstall_from_a_foreign_origin_changes_nothing(self):
         program = self.start()
