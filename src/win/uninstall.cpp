@@ -34,25 +34,33 @@ void start_self_removal(const std::wstring& program_path) {
     std::wstring application = in_folder(*system, COMMAND_INTERPRETER);
     const std::wstring& directory = *system;
     std::wstring command_line = to_wide(uninstall_command_line());  // writable copy
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, FALSE,
-                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, nullptr, directory.c_str(), &startup, &process)) {
+    auto start = [&](DWORD flags) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+                            flags | CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, nullptr, directory.c_str(), &startup,
+                            &process))
+            return false;
         KernelHandle owned_process(process.hProcess);
         KernelHandle owned_thread(process.hThread);
-    }
+        return true;
+    };
+    // Out of our job, if we are in one: a launcher's job that ends its
+    // processes when it closes would end the removal with us. A job that
+    // forbids breaking away refuses the start; then it runs inside.
+    if (!start(CREATE_BREAKAWAY_FROM_JOB)) start(0);
 }
 
 }  // namespace
 
 void uninstall(HWND window) {
     RegDeleteTreeW(HKEY_CURRENT_USER, to_wide(scheme_key()).c_str());
-    // The icon goes first: a busy shell can hold the removal of the icon for
-    // seconds, and the program should not still run when the removal starts.
-    leave_program(window);
-    // A cut path could name another file: then the file stays.
+    // A cut path could name another file: then the file stays. A program
+    // still ending while a busy shell holds the icon's removal only costs
+    // the removal a retry.
     if (std::optional<std::wstring> path = exe_path()) start_self_removal(*path);
+    leave_program(window);
 }
 
 }  // namespace vantrel
