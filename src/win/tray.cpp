@@ -67,6 +67,12 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
         leave_program(window);
         return 0;
     }
+    // Sent to a window that is never shown too, when the scale of its
+    // display (the primary one) changes.
+    if (message == WM_DPICHANGED) {
+        follow_scale(window, LOWORD(wparam), LAST_SUBSCRIBER_COUNT != 0);
+        return 0;
+    }
     // A new shell (Explorer restarted) has no icons. 0 means the message
     // could not be registered, and no real message is 0 here.
     if (message == taskbar_created_message() && message != 0) {

@@ -1,13 +1,45 @@
 #include "win/tray_icon.h"
 
+#include "input/system_library.h"
 #include "win/tooltip.h"
 #include "win/window_state.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace vantrel {
+
+namespace {
+
+// The small-icon size at `dpi` (0: the window's). Both entries exist from
+// Windows 10 version 1607 on only, so they are looked up: imported, they
+// would keep the exe from starting on older Windows 10, where the system's
+// own small-icon size serves.
+int small_icon_size(HWND window, UINT dpi) {
+    static UINT(WINAPI * dpi_for_window)(HWND) = nullptr;
+    static int(WINAPI * metrics_for_dpi)(int, UINT) = nullptr;
+    static const bool found = [] {
+        HMODULE user = load_system_library(L"user32.dll");
+        return find_entry(user, "GetDpiForWindow", dpi_for_window) &&
+               find_entry(user, "GetSystemMetricsForDpi", metrics_for_dpi);
+    }();
+    if (!found) return GetSystemMetrics(SM_CXSMICON);
+    return metrics_for_dpi(SM_CXSMICON, dpi != 0 ? dpi : dpi_for_window(window));
+}
+
+// Makes APP_ICON at today's size and hands back the image it replaces, which
+// the caller lets go only once the shell has the new one.
+IconImage remake_icon(HWND window, UINT dpi) {
+    int size = small_icon_size(window, dpi);
+    HANDLE image =
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ICON_RESOURCE), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
+    if (!image) return IconImage();  // the old one stays in use
+    return std::exchange(APP_ICON, IconImage(static_cast<HICON>(image)));
+}
+
+}  // namespace
 
 BOOL set_tray_icon(HWND window, DWORD operation, bool connected) {
     NOTIFYICONDATAW record{};
@@ -27,12 +59,14 @@ BOOL set_tray_icon(HWND window, DWORD operation, bool connected) {
 
 bool add_tray_icon(HWND window, bool connected) {
     // The display's scale may have changed since the last add (the shell
-    // sends "TaskbarCreated" then too): the image is made at today's size.
-    int size = GetSystemMetricsForDpi(SM_CXSMICON, GetDpiForWindow(window));
-    if (HANDLE image = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ICON_RESOURCE), IMAGE_ICON, size, size,
-                                  LR_DEFAULTCOLOR))
-        APP_ICON = IconImage(static_cast<HICON>(image));
+    // sends "TaskbarCreated" then too).
+    IconImage previous = remake_icon(window, 0);
     return set_tray_icon(window, NIM_ADD, connected) || set_tray_icon(window, NIM_MODIFY, connected);
+}
+
+void follow_scale(HWND window, UINT dpi, bool connected) {
+    IconImage previous = remake_icon(window, dpi);
+    if (TRAY_ICON_SHOWN) set_tray_icon(window, NIM_MODIFY, connected);
 }
 
 }  // namespace vantrel

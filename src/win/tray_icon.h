@@ -18,4 +18,8 @@ BOOL set_tray_icon(HWND window, DWORD operation, bool connected);
 // by a modify, which succeeds exactly when the icon exists.
 bool add_tray_icon(HWND window, bool connected);
 
+// The window's scale is now `dpi`: the image is made again at its size and,
+// if the shell shows the icon, handed over.
+void follow_scale(HWND window, UINT dpi, bool connected);
+
 }  // namespace vantrel
