@@ -86,7 +86,9 @@ PsStep ps_reader_step(PsReader& reader, PsPad& pad, Instant now) {
         case HidRead::TimedOut: return PsStep::Reading;
         case HidRead::Report: break;
     }
-    // A report that does not parse (an empty one included) changes nothing.
+    // Nothing read is no unplug, and no state either.
+    if (reader.report.empty()) return PsStep::EmptyRead;
+    // A report that does not parse changes nothing.
     if (std::optional<PsState> state = parse_ps_report(reader.model, reader.report))
         publish(pad, {state->connected, state->buttons});  // buttons count only while connected
     return PsStep::Reading;
@@ -104,6 +106,7 @@ void ps_reader_loop(PsPad& pad, HidSystem& system, Instant (*now)()) {
                 pad.wake.wait(lock, [&] { return !pad.asleep || pad.stopping; });
                 break;
             case PsStep::NoDevice: pad.wake.wait_for(lock, PS_RESCAN_INTERVAL, [&] { return pad.stopping; }); break;
+            case PsStep::EmptyRead: pad.wake.wait_for(lock, PS_EMPTY_READ_PAUSE, [&] { return pad.stopping; }); break;
             case PsStep::Reading: break;
         }
         if (pad.stopping) return;

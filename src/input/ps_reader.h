@@ -22,6 +22,10 @@ inline constexpr std::chrono::seconds PS_RESCAN_INTERVAL{2};
 // sleeps: with no page connected the program reads no input.
 inline constexpr std::chrono::seconds PS_IDLE_AFTER{2};
 inline constexpr std::chrono::milliseconds PS_READ_SLICE{250};
+// After a read that brought no bytes: a driver that completes every read at
+// once with nothing would otherwise spin the reader. Half a tick, so a real
+// report after an empty one is at most that late.
+inline constexpr std::chrono::milliseconds PS_EMPTY_READ_PAUSE{10};
 
 struct HidCandidate {
     std::u16string path;
@@ -76,7 +80,7 @@ struct PsReader {
     std::vector<std::uint8_t> report;
 };
 
-enum class PsStep { Idle, NoDevice, Reading };
+enum class PsStep { Idle, NoDevice, Reading, EmptyRead };
 
 // One turn of the reader. Unasked, it lets the device go and keeps only
 // whether a controller is there, by its ids. Asked, it opens the first

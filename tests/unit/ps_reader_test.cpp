@@ -66,7 +66,7 @@ TEST_F(PsReading, FirstControllerPressReleaseAndAFailedReadAsUnplugging) {
     hid.reports = {usb_report(0x20), {}, usb_report(0x00)};  // a zero-byte read is no unplug
     ps_reader_step(reader, pad, t0 + 10ms);
     EXPECT_EQ(take_ps_pad(pad, t0 + 20ms).buttons, BUTTON_A);  // Cross
-    ps_reader_step(reader, pad, t0 + 20ms);
+    EXPECT_EQ(ps_reader_step(reader, pad, t0 + 20ms), PsStep::EmptyRead);  // paused after, never spun
     EXPECT_TRUE(take_ps_pad(pad, t0 + 30ms).connected);
     ps_reader_step(reader, pad, t0 + 30ms);
     InputSample released = take_ps_pad(pad, t0 + 40ms);
