@@ -20,6 +20,9 @@ namespace {
 
 SOCKET raw(const Socket& socket) { return static_cast<SOCKET>(socket.get()); }
 
+// How long a cancelled and closed read may take to complete.
+constexpr DWORD LAST_READ_WAIT_MS = 5000;
+
 // Overlapped so that SO_RCVTIMEO/SO_SNDTIMEO apply; never inherited, so the
 // browser launch and the self-removal command never hold our connections.
 constexpr DWORD SOCKET_FLAGS = WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT;
@@ -116,26 +119,34 @@ std::ptrdiff_t recv_some(const Socket& socket, char* buffer, std::size_t size) {
 }
 
 void wait_for_end(Socket socket, std::chrono::milliseconds slice, const std::function<bool()>& still_wanted) {
-    // One overlapped read, kept pending across the slices.
-    const Owned<HANDLE, CloseHandle> done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!done.valid()) return;
-    char discard[1024];
-    WSABUF buffer{sizeof discard, discard};
-    WSAOVERLAPPED overlapped{};
-    overlapped.hEvent = done.get();
-    DWORD received = 0, flags = 0;
-    if (WSARecv(raw(socket), &buffer, 1, &received, &flags, &overlapped, nullptr) != 0 &&
+    // One overlapped read, kept pending across the slices. What it writes
+    // lives on the heap: a read that never completes (no document promises
+    // that a layered provider ends it) keeps it for the rest of the process
+    // rather than have it freed under the kernel.
+    struct PendingRead {
+        Owned<HANDLE, CloseHandle> done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        char discard[1024];
+        WSABUF buffer{sizeof discard, discard};
+        WSAOVERLAPPED overlapped{};
+    };
+    auto read = std::make_unique<PendingRead>();
+    if (!read->done.valid()) return;
+    read->overlapped.hEvent = read->done.get();
+    DWORD flags = 0;
+    // No byte count: for an overlapped read it may be wrong, and its
+    // documentation asks for none.
+    if (WSARecv(raw(socket), &read->buffer, 1, nullptr, &flags, &read->overlapped, nullptr) != 0 &&
         WSAGetLastError() != WSA_IO_PENDING)
         return;  // already broken: no read pending
-    while (WaitForSingleObject(done.get(), static_cast<DWORD>(slice.count())) == WAIT_TIMEOUT && still_wanted()) {
+    while (WaitForSingleObject(read->done.get(), static_cast<DWORD>(slice.count())) == WAIT_TIMEOUT && still_wanted()) {
     }
-    // Every way out, a failed wait included, ends the read before its buffer
-    // and OVERLAPPED go. The close cancels it even through a layered
-    // provider, where a cancel on our handle may not reach; the cancel
-    // reaches it while another handle to the connection keeps it open.
-    CancelIoEx(reinterpret_cast<HANDLE>(raw(socket)), &overlapped);
+    // Every way out, a failed wait included, ends the read before its
+    // memory goes. The close cancels it even through a layered provider,
+    // where a cancel on our handle may not reach; the cancel reaches it
+    // while another handle to the connection keeps it open.
+    CancelIoEx(reinterpret_cast<HANDLE>(raw(socket)), &read->overlapped);
     socket = Socket();
-    WaitForSingleObject(done.get(), INFINITE);
+    if (WaitForSingleObject(read->done.get(), LAST_READ_WAIT_MS) != WAIT_OBJECT_0) read.release();  // kept for good
 }
 
 std::ptrdiff_t send_some(const Socket& socket, const char* data, std::size_t size) {
