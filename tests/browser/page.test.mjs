@@ -7,11 +7,9 @@ import { test } from "node:test";
 import assert from "node:assert/strict";
 import fs from "node:fs";
 import path from "node:path";
-import { fileURLToPath } from "node:url";
-import { ARTIFACTS, CAN_TAKE_443, ENGINES, SITE, serveSite, serveWeb, sleep, startDesktop, waitFor } from "./harness.mjs";
+import { ARTIFACTS, BUILD, CAN_TAKE_443, ENGINES, SITE, serveSite, serveWeb, sleep, startDesktop, waitFor } from "./harness.mjs";
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const VERSION = fs.readFileSync(path.join(here, "../../CMakeLists.txt"), "utf8").match(/VERSION (\d+\.\d+\.\d+)/)[1];
+const VERSION = fs.readFileSync(path.join(BUILD, "generated", "version.h"), "utf8").match(/VANTREL_VERSION "([^"]+)"/)[1];
 const LAUNCH_WAIT_MS = 3000; // shortened from 15 s for the give-up rows
 
 // Through the page's own script, the same in both engines.

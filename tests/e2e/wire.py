@@ -1,5 +1,10 @@
 """The bytes the program must put on the wire, and the page it opens, written
-out by hand once for every end-to-end test."""
+out by hand once for every end-to-end test; the version is the build's."""
+import os
+import re
+
+with open(os.path.join(os.environ["VANTREL_BUILD"], "generated", "version.h")) as header:
+    VERSION = re.search(r'VANTREL_VERSION "(.+)"', header.read())[1]
 
 TRACKER_URL = "https://zendry.gg/chests"
 ALLOWED = "http://localhost:3000"
@@ -8,7 +13,7 @@ STREAM_HEAD = (
     "Access-Control-Allow-Origin: {origin}\r\nAccess-Control-Allow-Private-Network: true\r\nVary: Origin\r\n"
     "\r\nretry: 2000\n\n"
 )
-HELLO = 'data: {"type":"hello","version":"1.1.0"}\n\n'
+HELLO = f'data: {{"type":"hello","version":"{VERSION}"}}\n\n'
 
 
 def cors(origin):

@@ -1,6 +1,9 @@
 // The bytes the server must put on the wire, written out by hand once for
-// every C++ test: never built from the code under test.
+// every C++ test: never built from the code under test, but for the version,
+// which the build sets.
 #pragma once
+
+#include "version.h"  // generated
 
 #include <cstdint>
 #include <string>
@@ -36,7 +39,7 @@ inline std::string stream_head(std::string_view origin) {
            "keep-alive\r\n" +
            cors(origin) + "\r\nretry: 2000\n\n";
 }
-inline const std::string HELLO = "data: {\"type\":\"hello\",\"version\":\"1.1.0\"}\n\n";
+inline const std::string HELLO = "data: {\"type\":\"hello\",\"version\":\"" VANTREL_VERSION "\"}\n\n";
 inline const std::string PAD_ON = "data: {\"type\":\"pad\",\"connected\":true}\n\n";
 inline const std::string PAD_OFF = "data: {\"type\":\"pad\",\"connected\":false}\n\n";
 inline const std::string PING = ": ping\n\n";
