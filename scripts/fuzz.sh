@@ -6,15 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
-mkdir -p build/logs
-if ! cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF \
-       -DVANTREL_FUZZ=ON -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
-       >build/logs/fuzz-configure.log 2>&1 ||
-   ! cmake --build build/fuzz -j "$(nproc)" >build/logs/fuzz-build.log 2>&1; then
-  echo "--- the fuzz targets did not build (build/logs/fuzz-*.log):"
-  tail -n 40 build/logs/fuzz-configure.log build/logs/fuzz-build.log
-  exit 1
-fi
+. scripts/lib.sh
+logged build/logs/fuzz-configure.log cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF -DVANTREL_FUZZ=ON \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" || exit 1
+logged build/logs/fuzz-build.log cmake --build build/fuzz -j "$(nproc)" || exit 1
 for exe in $(find build/fuzz/fuzz -maxdepth 1 -type f -name 'fuzz_*' -executable | sort); do
   target=${exe##*/fuzz_}
   mkdir -p "build/fuzz/corpus/$target" "build/fuzz/findings/$target"

@@ -13,5 +13,12 @@ logged build/logs/run-build.log cmake --build build/win --target vantrel -j "$(n
 
 export WINEPREFIX="${WINEPREFIX:-$HOME/.vantrel-wine}" WINEDEBUG=-all
 echo "Vantrel is starting on http://127.0.0.1:47321/ (try: curl http://127.0.0.1:47321/)"
-# A new prefix is set up on the program's own virtual display.
-exec xvfb-run -a sh -c 'scripts/wine-prefix.sh && exec wine build/win/vantrel.exe "$@"' run.sh "$@"
+# A new prefix is set up on the program's own virtual display. Once the
+# program has ended, its Wine session is let end before the display goes: a
+# Wine process still on it would print the X server's "connection broken".
+exec xvfb-run -a sh -c 'scripts/wine-prefix.sh || exit 1
+wine build/win/vantrel.exe "$@"
+status=$?
+timeout 30 wineserver -w
+echo "Vantrel quit with status $status."
+exit $status' run.sh "$@"
