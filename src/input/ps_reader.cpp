@@ -38,7 +38,7 @@ bool open_first(PsReader& reader) {
 
 }  // namespace
 
-InputSample take_ps_pad(PsPad& pad, Instant now) {
+InputSample ask_ps_pad(PsPad& pad, Instant now) {
     std::unique_lock lock(pad.lock);
     pad.last_asked = now;
     // Whatever the two clocks say: an ask that finds the reader asleep wakes it.

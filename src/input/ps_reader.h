@@ -2,6 +2,7 @@
 // reports on a thread of its own; the poll thread only takes the latest state.
 #pragma once
 
+#include "input/hid_system.h"
 #include "input/ps_report.h"
 #include "platform/platform.h"
 #include "server/input_source.h"
@@ -12,7 +13,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace vantrel {
@@ -27,35 +27,6 @@ inline constexpr std::chrono::milliseconds PS_READ_SLICE{250};
 // report after an empty one is at most that late.
 inline constexpr std::chrono::milliseconds PS_EMPTY_READ_PAUSE{10};
 
-struct HidCandidate {
-    std::u16string path;
-    std::uint16_t vendor = 0;
-    std::uint16_t product = 0;
-};
-
-enum class HidRead { Report, TimedOut, Failed };
-
-// One controller opened for reading. Its destructor closes it, cancelling
-// and completing a read still pending first.
-class HidDevice {
-public:
-    virtual ~HidDevice() = default;
-    // Waits up to `timeout` for the next input report, which then fills `report`.
-    virtual HidRead read(std::vector<std::uint8_t>& report, std::chrono::milliseconds timeout) = 0;
-};
-
-// The system's HID devices: the seam that lets the choice of device and the
-// reading be tested natively.
-class HidSystem {
-public:
-    virtual ~HidSystem() = default;
-    // The HID interfaces present, by their ids alone (opened with no access).
-    virtual std::vector<HidCandidate> enumerate() = 0;
-    // Opened for reading only, shared, so the game keeps the device; none
-    // when it cannot be opened or is not a game pad.
-    virtual std::unique_ptr<HidDevice> open(const std::u16string& path) = 0;
-};
-
 // What the reader thread and the poll thread share.
 struct PsPad {
     std::mutex lock;
@@ -66,8 +37,9 @@ struct PsPad {
     InputSample latest;
 };
 
-// The poll thread's side: the latest state; wakes a sleeping reader.
-InputSample take_ps_pad(PsPad& pad, Instant now);
+// The poll thread's side: records the ask, wakes the reader if it sleeps,
+// and returns the latest state.
+InputSample ask_ps_pad(PsPad& pad, Instant now);
 
 // Ends `ps_reader_loop` at its next turn or wait.
 void stop_ps_reader(PsPad& pad);
@@ -85,7 +57,7 @@ enum class PsStep { Idle, NoDevice, Reading, EmptyRead };
 // One turn of the reader. Unasked, it lets the device go and keeps only
 // whether a controller is there, by its ids. Asked, it opens the first
 // controller when it has none, or reads one report. A failed read is an
-// unplugged controller.
+// unplugged controller; an empty one asks for a pause.
 PsStep ps_reader_step(PsReader& reader, PsPad& pad, Instant now);
 
 // Turns until stopped, sleeping while unasked; `now` is the clock.

@@ -1,6 +1,6 @@
 #include "input/ps_report.h"
 
-#include "server/binding.h"
+#include "server/input_source.h"
 
 #include <array>
 

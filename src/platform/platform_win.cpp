@@ -1,10 +1,13 @@
 #include "platform/platform.h"
 
-#include "platform/wide.h"
+#include "platform/wide_win.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
+
+// After winsock2.h, which must come before windows.h.
+#include "platform/handles_win.h"
 
 #include <climits>
 #include <iterator>
@@ -124,7 +127,7 @@ void wait_for_end(Socket socket, std::chrono::milliseconds slice, const std::fun
     // that a layered provider ends it) keeps it for the rest of the process
     // rather than have it freed under the kernel.
     struct PendingRead {
-        Owned<HANDLE, CloseHandle> done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        KernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
         char discard[1024];
         WSABUF buffer{sizeof discard, discard};
         WSAOVERLAPPED overlapped{};
@@ -178,7 +181,7 @@ void wait_interval(std::chrono::milliseconds interval) {
     // Sleep() rounds up to the 15.625 ms system tick, so a 20 ms Sleep often
     // lasts about 31 ms; the high-resolution timer keeps the interval exact.
     // One timer per waiting thread.
-    thread_local const Owned<HANDLE, CloseHandle> timer(
+    thread_local const KernelHandle timer(
         CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
     LARGE_INTEGER due;
     due.QuadPart = -static_cast<LONGLONG>(interval.count()) * 10000;  // relative, in 100 ns units

@@ -1,6 +1,8 @@
 // What one subscriber watches, read from its query.
 #pragma once
 
+#include "server/input_source.h"
+
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -11,14 +13,6 @@ inline constexpr std::uint64_t DEFAULT_HOLD_MS = 400;
 inline constexpr std::uint32_t DEFAULT_KEY_CODE = 0x45;  // E
 inline constexpr std::uint64_t HOLD_MS_MIN = 50;
 inline constexpr std::uint64_t HOLD_MS_MAX = 10000;
-// The XInput button bits the program reads; every controller's buttons are
-// mapped onto them.
-inline constexpr std::uint16_t BUTTON_A = 0x1000;
-inline constexpr std::uint16_t BUTTON_B = 0x2000;
-inline constexpr std::uint16_t BUTTON_X = 0x4000;
-inline constexpr std::uint16_t BUTTON_Y = 0x8000;
-inline constexpr std::uint16_t BUTTON_LEFT_SHOULDER = 0x0100;
-inline constexpr std::uint16_t BUTTON_RIGHT_SHOULDER = 0x0200;
 // The bit for each "button" value "0" to "5".
 inline constexpr std::array<std::uint16_t, 6> BUTTON_MASKS = {
     BUTTON_A, BUTTON_B, BUTTON_X, BUTTON_Y, BUTTON_LEFT_SHOULDER, BUTTON_RIGHT_SHOULDER};

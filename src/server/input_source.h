@@ -5,6 +5,15 @@
 
 namespace vantrel {
 
+// The XInput button bits the program reads; every controller's buttons are
+// mapped onto them.
+inline constexpr std::uint16_t BUTTON_A = 0x1000;
+inline constexpr std::uint16_t BUTTON_B = 0x2000;
+inline constexpr std::uint16_t BUTTON_X = 0x4000;
+inline constexpr std::uint16_t BUTTON_Y = 0x8000;
+inline constexpr std::uint16_t BUTTON_LEFT_SHOULDER = 0x0100;
+inline constexpr std::uint16_t BUTTON_RIGHT_SHOULDER = 0x0200;
+
 struct InputSample {
     bool connected = false;
     std::uint16_t buttons = 0;  // XInput wButtons; meaningless unless connected

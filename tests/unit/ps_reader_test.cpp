@@ -1,5 +1,5 @@
 #include "input/ps_reader.h"
-#include "server/binding.h"
+#include "server/input_source.h"
 
 #include <gtest/gtest.h>
 
@@ -60,31 +60,31 @@ protected:
 };
 
 TEST_F(PsReading, FirstControllerPressReleaseAndAFailedReadAsUnplugging) {
-    EXPECT_FALSE(take_ps_pad(pad, t0).connected);  // a page asks
+    EXPECT_FALSE(ask_ps_pad(pad, t0).connected);  // a page asks
     EXPECT_EQ(ps_reader_step(reader, pad, t0), PsStep::Reading);
-    EXPECT_FALSE(take_ps_pad(pad, t0 + 10ms).connected);     // opened, but no report has said so yet
+    EXPECT_FALSE(ask_ps_pad(pad, t0 + 10ms).connected);      // opened, but no report has said so yet
     hid.reports = {usb_report(0x20), {}, usb_report(0x00)};  // a zero-byte read is no unplug
     ps_reader_step(reader, pad, t0 + 10ms);
-    EXPECT_EQ(take_ps_pad(pad, t0 + 20ms).buttons, BUTTON_A);  // Cross
+    EXPECT_EQ(ask_ps_pad(pad, t0 + 20ms).buttons, BUTTON_A);               // Cross
     EXPECT_EQ(ps_reader_step(reader, pad, t0 + 20ms), PsStep::EmptyRead);  // paused after, never spun
-    EXPECT_TRUE(take_ps_pad(pad, t0 + 30ms).connected);
+    EXPECT_TRUE(ask_ps_pad(pad, t0 + 30ms).connected);
     ps_reader_step(reader, pad, t0 + 30ms);
-    InputSample released = take_ps_pad(pad, t0 + 40ms);
+    InputSample released = ask_ps_pad(pad, t0 + 40ms);
     EXPECT_TRUE(released.connected);
     EXPECT_EQ(released.buttons, 0);
     ps_reader_step(reader, pad, t0 + 40ms);  // a time-out keeps the state
-    EXPECT_TRUE(take_ps_pad(pad, t0 + 60ms).connected);
+    EXPECT_TRUE(ask_ps_pad(pad, t0 + 60ms).connected);
     EXPECT_EQ(hid.opened, std::vector<std::u16string>{u"ds4"});  // the second one waits
 
     hid.unplugged = true;
     EXPECT_EQ(ps_reader_step(reader, pad, t0 + 60ms), PsStep::NoDevice);
-    EXPECT_FALSE(take_ps_pad(pad, t0 + 80ms).connected);
+    EXPECT_FALSE(ask_ps_pad(pad, t0 + 80ms).connected);
     EXPECT_EQ(hid.open_now, 0);
     hid.unplugged = false;
     hid.present.erase(hid.present.begin() + 1);
     hid.reports = {usb_report(0x00)};
     ps_reader_step(reader, pad, t0 + 2s);
-    EXPECT_TRUE(take_ps_pad(pad, t0 + 2s).connected);
+    EXPECT_TRUE(ask_ps_pad(pad, t0 + 2s).connected);
     EXPECT_EQ(hid.opened.back(), u"dualsense");
 }
 
@@ -92,17 +92,17 @@ TEST_F(PsReading, UnaskedItReadsNothingAndKeepsOnlyWhetherAControllerIsThereByIt
     EXPECT_EQ(ps_reader_step(reader, pad, t0), PsStep::Idle);  // at start-up, before any page
     EXPECT_TRUE(hid.opened.empty());
     hid.reports = {usb_report(0x20)};
-    take_ps_pad(pad, t0 + 1s);
+    ask_ps_pad(pad, t0 + 1s);
     ps_reader_step(reader, pad, t0 + 1s);
     EXPECT_EQ(ps_reader_step(reader, pad, t0 + 3001ms), PsStep::Idle);
     EXPECT_EQ(hid.open_now, 0);
     EXPECT_EQ(hid.opened.size(), 1u);
-    InputSample kept = take_ps_pad(pad, t0 + 10s);
+    InputSample kept = ask_ps_pad(pad, t0 + 10s);
     EXPECT_TRUE(kept.connected);
     EXPECT_EQ(kept.buttons, 0);                    // long released, maybe
     hid.present = {{u"adapter", 0x054C, 0x0BA0}};  // its ids say nothing of a controller
     ps_reader_step(reader, pad, t0 + 20s);
-    EXPECT_FALSE(take_ps_pad(pad, t0 + 20s).connected);
+    EXPECT_FALSE(ask_ps_pad(pad, t0 + 20s).connected);
 }
 
 // The page's clock says the reader is still awake; the reader's clock said
@@ -110,7 +110,7 @@ TEST_F(PsReading, UnaskedItReadsNothingAndKeepsOnlyWhetherAControllerIsThereByIt
 TEST_F(PsReading, AnAskAtTheEdgeOfTheIdleDelayWakesTheSleepingReader) {
     static std::atomic<Instant> reader_now;
     reader_now = t0;
-    take_ps_pad(pad, t0);
+    ask_ps_pad(pad, t0);
     std::thread thread([&] { ps_reader_loop(pad, hid, [] { return reader_now.load(); }); });
     auto until = [](auto condition) {
         for (auto end = Clock::now() + 5s; !condition() && Clock::now() < end;) std::this_thread::sleep_for(1ms);
@@ -122,7 +122,7 @@ TEST_F(PsReading, AnAskAtTheEdgeOfTheIdleDelayWakesTheSleepingReader) {
         std::lock_guard lock(pad.lock);
         return pad.asleep;
     }));
-    take_ps_pad(pad, t0 + PS_IDLE_AFTER - 1ms);
+    ask_ps_pad(pad, t0 + PS_IDLE_AFTER - 1ms);
     EXPECT_TRUE(until([&] { return hid.open_now == 1; })) << "reader never woke";
     stop_ps_reader(pad);
     thread.join();

@@ -1,8 +1,10 @@
 #include "input/ps_report.h"
-#include "server/binding.h"
+#include "server/input_source.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -40,26 +42,27 @@ TEST(PsReport, EachKindGivesTheSixButtonsInTheirXInputPlaces) {
         {"DualSense, Bluetooth simple", PsModel::DualSense, 78, 0x01, 5},
         {"DualSense, Bluetooth extended", PsModel::DualSense, 78, 0x31, 9},
     };
-    const struct {
-        std::uint8_t face, next;
-        std::uint16_t buttons;
-    } presses[] = {
-        {0x20, 0x00, BUTTON_A},               // Cross
-        {0x40, 0x00, BUTTON_B},               // Circle
-        {0x10, 0x00, BUTTON_X},               // Square
-        {0x80, 0x00, BUTTON_Y},               // Triangle
-        {0x00, 0x01, BUTTON_LEFT_SHOULDER},   // L1
-        {0x00, 0x02, BUTTON_RIGHT_SHOULDER},  // R1
-        {0x0F, 0xFC, 0x0000},                 // the d-pad and every other button: none of ours
-        {0xFF, 0xFF, BUTTON_A | BUTTON_B | BUTTON_X | BUTTON_Y | BUTTON_LEFT_SHOULDER | BUTTON_RIGHT_SHOULDER},
+    // The two button bytes as a controller sends them, the d-pad in the
+    // first one's low nibble (8: released), and what they must give.
+    const std::pair<const char*, std::uint16_t> presses[] = {
+        {"28 00", BUTTON_A},               // Cross
+        {"48 00", BUTTON_B},               // Circle
+        {"18 00", BUTTON_X},               // Square
+        {"88 00", BUTTON_Y},               // Triangle
+        {"08 01", BUTTON_LEFT_SHOULDER},   // L1
+        {"08 02", BUTTON_RIGHT_SHOULDER},  // R1
+        {"07 FC", 0x0000},                 // up-left, L2, R2, Share, Options, L3, R3: none of ours
+        {"F8 FF", BUTTON_A | BUTTON_B | BUTTON_X | BUTTON_Y | BUTTON_LEFT_SHOULDER | BUTTON_RIGHT_SHOULDER},
     };
     for (const ReportKind& kind : kinds) {
-        for (const auto& press : presses) {
-            SCOPED_TRACE(::testing::Message() << kind.name << ", bytes " << int(press.face) << " " << int(press.next));
-            std::optional<PsState> state = parse_ps_report(kind.model, report(kind, press.face, press.next));
+        for (const auto& [bytes, buttons] : presses) {
+            SCOPED_TRACE(::testing::Message() << kind.name << ", bytes " << bytes);
+            const auto face = static_cast<std::uint8_t>(std::stoul(std::string(bytes, 2), nullptr, 16));
+            const auto next = static_cast<std::uint8_t>(std::stoul(std::string(bytes + 3, 2), nullptr, 16));
+            std::optional<PsState> state = parse_ps_report(kind.model, report(kind, face, next));
             ASSERT_TRUE(state.has_value());
             EXPECT_TRUE(state->connected);
-            EXPECT_EQ(state->buttons, press.buttons);
+            EXPECT_EQ(state->buttons, buttons);
         }
     }
 }

@@ -1,4 +1,3 @@
-#include "platform/text.h"
 #include "server/binding.h"
 #include "server/request.h"
 
@@ -90,23 +89,6 @@ TEST(ParseRequest, RequestLineWithoutPathIsRejected) {
     }
 }
 
-TEST(DecodeUtf8, ReplacesEachMaximalInvalidSubpart) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"abc", "abc"},
-        {"\xC3\xA9", "\xC3\xA9"},
-        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
-        {"\x80", "\xEF\xBF\xBD"},
-        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // overlong lead is invalid on its own
-        {"\xE0\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // E0 needs A0..BF next
-        {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // surrogate
-        {"\xF0\x9F\x98", "\xEF\xBF\xBD"},                          // truncated: one replacement
-        {"\xF0\x9F\x98x", "\xEF\xBF\xBDx"},
-        {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // past U+10FFFF
-        {"\xFF", "\xEF\xBF\xBD"},
-    };
-    for (const auto& [input, expected] : cases) EXPECT_EQ(decode_utf8_lossy(input), expected);
-}
-
 struct BindingCase {
     std::string query;
     std::uint64_t hold_ms;
@@ -167,13 +149,6 @@ TEST(ParseBinding, AppliesKnownParametersAndIgnoresTheRest) {
         EXPECT_EQ(binding.key_code, c.key_code);
         EXPECT_EQ(binding.button_mask, c.button_mask);
     }
-}
-
-TEST(TrimWhiteSpace, RemovesUnicodeWhiteSpaceAtBothEnds) {
-    EXPECT_EQ(trim_white_space("\t\x0B\x0C \xC2\x85x y\xE2\x80\x8A\xE2\x80\xAF\xE2\x81\x9F\xE1\x9A\x80"), "x y");
-    EXPECT_EQ(trim_white_space("\xE2\x80\x8Bx"), "\xE2\x80\x8Bx");  // zero-width space is not White_Space
-    EXPECT_EQ(trim_white_space(" \xC2\xA0 "), "");
-    EXPECT_EQ(trim_leading_white_space("  Fortnite  "), "Fortnite  ");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "input/win_input_source.h"
+#include "input/any_pad.h"
 
 #include <gtest/gtest.h>
 

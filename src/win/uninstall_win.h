@@ -1,3 +1,4 @@
+// The uninstall: the registration, the program file and the icon go, then the program.
 #pragma once
 
 #include <windows.h>

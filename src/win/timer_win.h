@@ -1,3 +1,4 @@
+// The one-second timer of the hidden window.
 #pragma once
 
 #include <windows.h>

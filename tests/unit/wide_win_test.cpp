@@ -1,5 +1,5 @@
 // Runs where wchar_t is UTF-16: the Windows build, under Wine.
-#include "platform/wide.h"
+#include "platform/wide_win.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/wide.h"
+#include "platform/wide_win.h"
 
 #include "platform/text.h"
 

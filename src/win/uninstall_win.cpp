@@ -1,11 +1,11 @@
-#include "win/uninstall.h"
+#include "win/uninstall_win.h"
 
-#include "platform/wide.h"
-#include "win/exits.h"
-#include "win/handles.h"
+#include "platform/handles_win.h"
+#include "platform/wide_win.h"
+#include "win/exits_win.h"
 #include "win/scheme.h"
 #include "win/uninstall_command.h"
-#include "win/url_scheme.h"
+#include "win/url_scheme_win.h"
 
 #include <optional>
 #include <string>

@@ -1,12 +1,12 @@
-#include "win/tray.h"
+#include "win/tray_win.h"
 
-#include "platform/wide.h"
-#include "win/exits.h"
-#include "win/handles.h"
-#include "win/timer.h"
-#include "win/tray_icon.h"
-#include "win/uninstall.h"
-#include "win/window_state.h"
+#include "platform/handles_win.h"
+#include "platform/wide_win.h"
+#include "win/exits_win.h"
+#include "win/timer_win.h"
+#include "win/tray_icon_win.h"
+#include "win/uninstall_win.h"
+#include "win/window_state_win.h"
 
 namespace vantrel {
 

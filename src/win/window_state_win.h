@@ -4,8 +4,8 @@
 // afterwards only the main thread touches them.
 #pragma once
 
+#include "platform/handles_win.h"
 #include "server/hub.h"
-#include "win/handles.h"
 
 #include <windows.h>
 

@@ -1,16 +1,16 @@
 // Start-up in its fixed order, then the message loop.
-#include "input/hid.h"
-#include "input/win_input_source.h"
+#include "input/hid_win.h"
+#include "input/input_source_win.h"
 #include "platform/platform.h"
-#include "platform/wide.h"
+#include "platform/wide_win.h"
 #include "server/connection.h"
 #include "server/hub.h"
 #include "server/poll_loop.h"
 #include "win/start_origin.h"
-#include "win/tray.h"
-#include "win/tray_icon.h"
-#include "win/url_scheme.h"
-#include "win/window_state.h"
+#include "win/tray_icon_win.h"
+#include "win/tray_win.h"
+#include "win/url_scheme_win.h"
+#include "win/window_state_win.h"
 
 #include <windows.h>
 

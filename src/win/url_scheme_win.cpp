@@ -1,7 +1,7 @@
-#include "win/url_scheme.h"
+#include "win/url_scheme_win.h"
 
-#include "platform/wide.h"
-#include "win/handles.h"
+#include "platform/handles_win.h"
+#include "platform/wide_win.h"
 #include "win/scheme.h"
 
 #include <windows.h>

@@ -1,8 +1,8 @@
-#include "win/exits.h"
+#include "win/exits_win.h"
 
-#include "platform/wide.h"
+#include "platform/wide_win.h"
 #include "server/site.h"
-#include "win/tray_icon.h"
+#include "win/tray_icon_win.h"
 
 #include <objbase.h>
 #include <shellapi.h>

@@ -1,4 +1,4 @@
-#include "win/window_state.h"
+#include "win/window_state_win.h"
 
 namespace vantrel {
 

@@ -12,13 +12,6 @@ namespace vantrel {
 // The first XInputGetState found in the controller libraries, or none.
 GetStateFn find_controller_entry();
 
-// While an XInput controller answers it is the one reported; otherwise the
-// PlayStation controller's latest state.
-inline InputSample read_any_pad(XInputReader& xinput, PsPad& playstation, Instant now) {
-    InputSample sample = read_xinput(xinput, now);
-    return sample.connected ? sample : take_ps_pad(playstation, now);
-}
-
 class WinInputSource final : public InputSource {
 public:
     // `playstation` is fed by the PlayStation reader thread, if one runs.

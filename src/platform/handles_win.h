@@ -1,4 +1,4 @@
-// Move-only owners for the Windows handle kinds the shell uses.
+// Move-only owners for the Windows handle kinds the program uses.
 #pragma once
 
 #include "platform/owned.h"

@@ -1,8 +1,8 @@
-#include "input/hid.h"
+#include "input/hid_win.h"
 
-#include "input/system_library.h"
-#include "platform/wide.h"
-#include "win/handles.h"
+#include "platform/handles_win.h"
+#include "platform/system_library_win.h"
+#include "platform/wide_win.h"
 
 #include <windows.h>
 

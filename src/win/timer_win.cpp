@@ -1,10 +1,10 @@
-#include "win/timer.h"
+#include "win/timer_win.h"
 
-#include "win/exits.h"
+#include "win/exits_win.h"
 #include "win/timer_policy.h"
-#include "win/tray_icon.h"
-#include "win/uninstall.h"
-#include "win/window_state.h"
+#include "win/tray_icon_win.h"
+#include "win/uninstall_win.h"
+#include "win/window_state_win.h"
 
 namespace vantrel {
 

@@ -1,8 +1,10 @@
-#include "input/win_input_source.h"
+#include "input/input_source_win.h"
+
+#include "input/any_pad.h"
 
 #include "input/game_window.h"
-#include "input/system_library.h"
-#include "platform/wide.h"
+#include "platform/system_library_win.h"
+#include "platform/wide_win.h"
 
 #include <windows.h>
 

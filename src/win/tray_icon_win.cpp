@@ -1,8 +1,8 @@
-#include "win/tray_icon.h"
+#include "win/tray_icon_win.h"
 
-#include "input/system_library.h"
+#include "platform/system_library_win.h"
 #include "win/tooltip.h"
-#include "win/window_state.h"
+#include "win/window_state_win.h"
 
 #include <shellapi.h>
 

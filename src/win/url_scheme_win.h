@@ -1,3 +1,4 @@
+// The URL-scheme registration and the running program file's path.
 #pragma once
 
 #include <optional>

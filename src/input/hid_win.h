@@ -1,7 +1,7 @@
 // The Windows side of the HID seam.
 #pragma once
 
-#include "input/ps_reader.h"
+#include "input/hid_system.h"
 
 #include <memory>
 
